@@ -1,0 +1,45 @@
+#include "pictureset.h"
+
+#include "background.h"
+#include "icons.h"
+#include "strokes.h"
+
+#include <fstream>
+#include <stdexcept>
+
+std::vector<PictureFile> makePictureSet()
+{
+    std::vector<PictureFile> files;
+    // The rules read these at run time: a target (yellow) and a block (dark blue) picture per tag.
+    for (std::string_view tag : SHAPE_TAGS) {
+        files.push_back({std::string(tag) + "2.gif", encodeStrokeGif(tag, StrokeKind::Target)});
+        files.push_back({std::string(tag) + "2b.gif", encodeStrokeGif(tag, StrokeKind::Block)});
+    }
+
+    // The window's own pictures. The blocks and letter a's slots are twins of
+    // picture files above, so a block turned four times looks as it began.
+    files.push_back({"design/block_c.gif", encodeStrokeGif("c", StrokeKind::Block)});
+    files.push_back({"design/block_vert.gif", encodeStrokeGif("vert", StrokeKind::Block)});
+    files.push_back({"design/target_c.gif", encodeStrokeGif("c", StrokeKind::Target)});
+    files.push_back({"design/target_c_back.gif", encodeStrokeGif("c_back", StrokeKind::Target)});
+    files.push_back({"design/target_vert.gif", encodeStrokeGif("vert", StrokeKind::Target)});
+    for (std::string_view tag : SHAPE_TAGS)
+        files.push_back({"design/preview_" + std::string(tag) + ".gif", encodeStrokeGif(tag, StrokeKind::Preview)});
+    files.push_back({"design/background.bmp", encodeBackgroundBmp()});
+    files.push_back({"design/zentrik.ico", encodeWindowIcon()});
+    files.push_back({"design/pad.ico", encodePadPointer()});
+    return files;
+}
+
+void writePictureSet(const std::filesystem::path& folder)
+{
+    std::filesystem::create_directories(folder / "design");
+    for (const PictureFile& file : makePictureSet()) {
+        const auto path = folder / file.name;
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
+        out.close();
+        if (!out)
+            throw std::runtime_error("cannot write " + path.string());
+    }
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// One generated file: its name relative to the output folder, and its bytes.
+struct PictureFile {
+    std::string name;
+    std::vector<uint8_t> bytes;
+};
+
+/** Every picture the game needs: the sixteen picture files, then the design-time pictures under "design/". */
+std::vector<PictureFile> makePictureSet();
+
+/** Writes makePictureSet() into `folder`, creating it and its design/ subfolder. */
+void writePictureSet(const std::filesystem::path& folder);
