@@ -1,0 +1,24 @@
+#pragma once
+
+#include "scene.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+// The 77 slots that draw the alphabet chart, by img_alpha index.
+extern const std::array<SlotDesign, SLOT_COUNT> SLOTS;
+
+// The slots of one letter: a contiguous range of img_alpha, both ends included.
+struct LetterRange {
+    char letter;
+    int16_t firstSlot;
+    int16_t lastSlot;
+};
+
+constexpr int LETTER_COUNT = 26;
+
+extern const std::array<LetterRange, LETTER_COUNT> LETTERS;
+
+/** The slot range of letter `letterNo` (0 for A to 25 for Z); none past Z. */
+std::optional<LetterRange> letterRange(int16_t letterNo);

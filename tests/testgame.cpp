@@ -1,0 +1,96 @@
+#include "testgame.h"
+
+#include "board.h"
+#include "dragging.h"
+#include "selection.h"
+#include "shapes.h"
+#include "startup.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+PicturePtr standIn(const std::string& name)
+{
+    return std::make_shared<Picture>(50, 50, std::vector<uint32_t>(2500), "design:" + name);
+}
+
+} // namespace
+
+TestGame::TestGame(fs::path pictureFolder)
+    : form(SLOTS, standIn)
+    , s(form.state)
+{
+    form.pictureFolder = std::move(pictureFolder);
+    Form_Load(form);
+}
+
+void TestGame::click(int piece)
+{
+    Piece_Click(form, static_cast<int16_t>(piece));
+}
+
+void TestGame::select(int piece)
+{
+    if (form.Piece[piece].BackColor() != COLOR_SELECTED)
+        click(piece);
+}
+
+void TestGame::turnTo(int piece, std::string_view tag)
+{
+    select(piece);
+    for (int turns = 0; turns < 4 && form.Piece[piece].Tag() != tag; ++turns)
+        click(piece);
+    ASSERT_EQ(form.Piece[piece].Tag(), tag);
+}
+
+void TestGame::dragTo(int piece, float left, float top)
+{
+    select(piece);
+    const PictureBox& block = form.Piece[piece];
+    Picture1_MouseDown(form, 1, 0, 1000, 1000);
+    Picture1_MouseMove(form, 1, 0, 1000 + (left - block.Left()) / PAD_SCALE, 1000 + (top - block.Top()) / PAD_SCALE);
+    Picture1_MouseUp(form, 1, 0, 0, 0);
+}
+
+void TestGame::fill(int slot)
+{
+    const Image& target = form.img_alpha[slot];
+    const Family family = findShape(target.Tag())->family;
+    for (int piece = 0; piece < PIECE_COUNT; ++piece) {
+        if (familyOf(static_cast<int16_t>(piece)) != family || !form.Piece[piece].Visible())
+            continue;
+        turnTo(piece, target.Tag());
+        dragTo(piece, target.Left(), target.Top());
+        return;
+    }
+    FAIL() << "no free block for slot " << slot;
+}
+
+void TestGame::playLetter()
+{
+    const int16_t first = s.firstSlot;
+    const int16_t last = s.lastSlot;
+    for (int slot = first; slot <= last; ++slot)
+        fill(slot);
+}
+
+fs::path pictureFolderWithout(std::initializer_list<std::string_view> missing)
+{
+    static int serial = 0;
+    const fs::path folder = fs::temp_directory_path()
+        / ("zentrik-pictures-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    for (const Shape& shape : SHAPES) {
+        for (const char* file : {shape.targetFile, shape.blockFile}) {
+            if (std::find(missing.begin(), missing.end(), file) == missing.end())
+                fs::copy_file(PICTURE_DIR / file, folder / file);
+        }
+    }
+    return folder;
+}

@@ -1,0 +1,60 @@
+#include "controls.h"
+
+#include <bit>
+
+void Control::design(std::string name, int16_t index, float left, float top, float width, float height)
+{
+    m_name = std::move(name);
+    m_index = index;
+    m_left = left;
+    m_top = top;
+    m_width = width;
+    m_height = height;
+}
+
+void Control::setVisible(bool value)
+{
+    if (m_visible == value)
+        return;
+    m_visible = value;
+    changed(Change::Visibility);
+}
+
+void Control::changed(Change change) const
+{
+    if (m_observer)
+        m_observer->controlChanged(*this, change);
+}
+
+void Control::setGeometry(float& field, float value)
+{
+    // Compare bit patterns, not values: -0 and +0 or two NaNs are still a change.
+    if (std::bit_cast<uint32_t>(field) == std::bit_cast<uint32_t>(value))
+        return;
+    field = value;
+    changed(Change::Geometry);
+}
+
+void PictureHolder::setPicture(PicturePtr value)
+{
+    if (m_picture == value)
+        return;
+    m_picture = std::move(value);
+    changed(Change::Appearance);
+}
+
+void PictureBox::setBackColor(Colour value)
+{
+    if (m_backColor == value)
+        return;
+    m_backColor = value;
+    changed(Change::Appearance);
+}
+
+void Label::setCaption(std::string value)
+{
+    if (m_caption == value)
+        return;
+    m_caption = std::move(value);
+    changed(Change::Appearance);
+}

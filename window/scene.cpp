@@ -1,0 +1,82 @@
+#include "scene.h"
+
+namespace {
+
+constexpr Colour WINDOW_ORANGE = 5223406; // &H004FB3EE
+constexpr Colour BLOCK_RED = 255;
+constexpr Colour PAD_BLUE = 12582912;     // &H00C00000
+constexpr Colour TEXT_BLUE = 8388608;     // &H00800000
+
+struct PieceDesign {
+    float Left;
+    const char* Tag;
+};
+
+constexpr std::array<PieceDesign, PIECE_COUNT> PIECES{{
+    {1650, "c"},
+    {3015, "c"},
+    {4380, "vert"},
+    {5730, "vert"},
+    {7095, "vert"},
+    {8460, "vert"},
+}};
+
+constexpr float PIECE_TOP = 8010;
+constexpr float BLOCK_SIZE = 750;
+
+// Letter A's three slots open the game as its current letter, so they show
+// target pictures; every other slot shows a preview.
+constexpr int FIRST_LETTER_SLOTS = 3;
+
+void designLabel(Label& label, const char* name, float left, float top, float width, float height)
+{
+    label.design(name, -1, left, top, width, height);
+    label.BackColor = WINDOW_ORANGE;
+    label.ForeColor = TEXT_BLUE;
+    label.FontName = "ＭＳ Ｐゴシック";
+    label.FontSize = 9;
+    label.FontBold = true;
+}
+
+} // namespace
+
+Scene::Scene(std::span<const SlotDesign, SLOT_COUNT> slots, const DesignPictures& pictures)
+{
+    Form1.design("Form1", -1, 0, 0, 15090, 11145);
+    Form1.Caption = "Zentrik";
+    Form1.BackColor = WINDOW_ORANGE;
+
+    for (int i = 0; i < PIECE_COUNT; ++i) {
+        PictureBox& piece = Piece[i];
+        piece.design("Piece", static_cast<int16_t>(i), PIECES[i].Left, PIECE_TOP, BLOCK_SIZE, BLOCK_SIZE);
+        piece.setBackColor(BLOCK_RED);
+        piece.setTag(PIECES[i].Tag);
+        piece.setPicture(pictures(std::string("block_") + PIECES[i].Tag + ".gif"));
+    }
+
+    Picture1.design("Picture1", -1, 10140, 7260, 3510, 2325);
+    Picture1.setBackColor(PAD_BLUE);
+
+    for (int i = 0; i < SLOT_COUNT; ++i) {
+        Image& slot = img_alpha[i];
+        slot.design("img_alpha", static_cast<int16_t>(i), slots[i].Left, slots[i].Top, BLOCK_SIZE, BLOCK_SIZE);
+        slot.setTag(slots[i].Tag);
+        const char* kind = i < FIRST_LETTER_SLOTS ? "target_" : "preview_";
+        slot.setPicture(pictures(kind + slot.Tag() + ".gif"));
+    }
+
+    designLabel(Label1, "Label1", 2460, 9270, 7185, 225);
+    designLabel(lblPicFile, "lblPicFile", 2580, 9720, 7215, 285);
+}
+
+void Scene::observe(ControlObserver* observer)
+{
+    Form1.setObserver(observer);
+    for (auto& piece : Piece)
+        piece.setObserver(observer);
+    Picture1.setObserver(observer);
+    for (auto& slot : img_alpha)
+        slot.setObserver(observer);
+    Label1.setObserver(observer);
+    lblPicFile.setObserver(observer);
+}

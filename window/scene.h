@@ -1,0 +1,48 @@
+#pragma once
+
+#include "controls.h"
+#include "gamestate.h"
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <string>
+
+constexpr int PIECE_COUNT = 6;
+constexpr int SLOT_COUNT = 77;
+
+// A slot's design-time place and the shape it wants.
+struct SlotDesign {
+    float Left;
+    float Top;
+    const char* Tag;
+};
+
+// Hands out a design-time picture by its name: "block_c.gif", "target_vert.gif",
+// "preview_upleft.gif" and so on.
+using DesignPictures = std::function<PicturePtr(const std::string& name)>;
+
+// The window with its 86 controls and the game state record, as the design
+// lays them out. Built once; nothing is added or removed afterwards.
+class Scene {
+public:
+    Scene(std::span<const SlotDesign, SLOT_COUNT> slots, const DesignPictures& pictures);
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    // Tells `observer` of every later change to any control.
+    void observe(ControlObserver* observer);
+
+    Form Form1;
+    std::array<PictureBox, PIECE_COUNT> Piece;
+    PictureBox Picture1;
+    std::array<Image, SLOT_COUNT> img_alpha;
+    Label Label1;
+    Label lblPicFile;
+
+    GameState state;
+
+    // Where the sixteen picture files are read from while playing.
+    std::filesystem::path pictureFolder;
+};
