@@ -1,0 +1,18 @@
+#include "gamewindow.h"
+#include "picturefolder.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    try {
+        GameWindow window(findPictureFolder());
+        window.show();
+        return QApplication::exec();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, "Zentrik", QString("Zentrik cannot start: %1").arg(error.what()));
+        return 1;
+    }
+}

@@ -1,0 +1,40 @@
+#include "board.h"
+#include "pictureboxwidget.h"
+#include "windowdriver.h"
+
+#include <gtest/gtest.h>
+
+// The whole alphabet through the real window: clicks on the blocks, drags on
+// the pad, and the screen checked after every letter.
+TEST(WholeGame, FromAToZThroughTheWindow)
+{
+    WindowDriver game;
+    for (int letterNo = 0; letterNo < LETTER_COUNT; ++letterNo) {
+        const LetterRange done = LETTERS[letterNo];
+        game.playLetter();
+        ASSERT_FALSE(testing::Test::HasFatalFailure()) << "letter " << done.letter;
+
+        const QImage shot = game.grab();
+        for (int slot = done.firstSlot; slot <= done.lastSlot; ++slot)
+            EXPECT_EQ(shot.pixelColor(game.strokePixel(slot)), DARK_BLUE) << "slot " << slot;
+        if (letterNo + 1 < LETTER_COUNT) {
+            const LetterRange next = LETTERS[letterNo + 1];
+            for (int slot = next.firstSlot; slot <= next.lastSlot; ++slot)
+                EXPECT_EQ(shot.pixelColor(game.strokePixel(slot)), YELLOW) << "slot " << slot;
+            if (letterNo + 2 < LETTER_COUNT) {
+                EXPECT_EQ(shot.pixelColor(game.strokePixel(LETTERS[letterNo + 2].firstSlot)), GREEN);
+            }
+        }
+        for (int piece = 0; piece < PIECE_COUNT; ++piece) {
+            EXPECT_TRUE(game.window.pieceWidget(piece)->isVisible());
+            EXPECT_EQ(game.window.pieceWidget(piece)->pos(), QPoint(toPixels(game.form().state.homeLeft[piece]), 534));
+            EXPECT_EQ(shot.pixelColor(game.groundPixel(piece)), RED) << "block " << piece << " home and red";
+        }
+    }
+
+    EXPECT_TRUE(game.form().state.finished);
+    EXPECT_EQ(game.form().Label1.Caption(), "VERY GOOD !");
+    EXPECT_EQ(game.form().lblPicFile.Caption(), "YOU FINISHED !");
+    game.click(0);
+    EXPECT_EQ(game.grab().pixelColor(game.groundPixel(0)), RED) << "a finished game ignores clicks";
+}

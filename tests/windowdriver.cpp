@@ -1,0 +1,128 @@
+#include "windowdriver.h"
+
+#include "pictureboxwidget.h"
+#include "shapes.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+bool opaqueAt(const Image& slot, QPoint window)
+{
+    const QPoint local = window - pixelRect(slot).topLeft();
+    const Picture& picture = *slot.Picture();
+    return local.x() >= 0 && local.y() >= 0 && local.x() < picture.width() && local.y() < picture.height()
+        && picture.pixel(local.x(), local.y()) != 0;
+}
+
+QPoint findPixel(const PictureBox& piece, bool stroke)
+{
+    const Picture& picture = *piece.Picture();
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if ((picture.pixel(x, y) != 0) == stroke)
+                return pixelRect(piece).topLeft() + QPoint(x, y);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+WindowDriver::WindowDriver(std::filesystem::path pictureFolder)
+    : window(std::move(pictureFolder))
+{
+    window.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+}
+
+void WindowDriver::click(int piece)
+{
+    QTest::mouseClick(window.pieceWidget(piece), Qt::LeftButton, {}, QPoint(25, 25));
+}
+
+void WindowDriver::drag(QPointF twips)
+{
+    constexpr double TWIPS_PER_PAD_PIXEL = 15 * 4;
+    QWidget* pad = window.padWidget();
+    const QPoint delta(qRound(twips.x() / TWIPS_PER_PAD_PIXEL), qRound(twips.y() / TWIPS_PER_PAD_PIXEL));
+    // Start where the whole movement stays on the pad.
+    const QPoint start(delta.x() < 0 ? pad->width() - 1 : 0, delta.y() < 0 ? pad->height() - 1 : 0);
+    QTest::mousePress(pad, Qt::LeftButton, {}, start);
+    constexpr int STEPS = 6;
+    for (int step = 1; step <= STEPS; ++step)
+        QTest::mouseMove(pad, start + delta * step / STEPS);
+    QTest::mouseRelease(pad, Qt::LeftButton, {}, start + delta);
+}
+
+void WindowDriver::fill(int slot)
+{
+    const Image& target = form().img_alpha[slot];
+    const std::string tag = target.Tag();
+    const Family family = findShape(tag)->family;
+    for (int piece = 0; piece < PIECE_COUNT; ++piece) {
+        const PictureBox& block = form().Piece[piece];
+        if (familyOf(static_cast<int16_t>(piece)) != family || !block.Visible())
+            continue;
+        click(piece);
+        for (int turns = 0; turns < 4 && block.Tag() != tag; ++turns)
+            click(piece);
+        ASSERT_EQ(block.Tag(), tag);
+        drag({target.Left() - block.Left(), target.Top() - block.Top()});
+        return;
+    }
+    FAIL() << "no free block for slot " << slot;
+}
+
+void WindowDriver::playLetter()
+{
+    const int16_t letter = form().state.letterNo;
+    for (int tries = 0; tries < 10 && form().state.letterNo == letter; ++tries) {
+        for (int i = form().state.firstSlot; i <= form().state.lastSlot; ++i) {
+            if (!form().img_alpha[i].Tag().empty()) {
+                fill(i);
+                break;
+            }
+        }
+    }
+    ASSERT_EQ(form().state.letterNo, letter + 1);
+}
+
+QImage WindowDriver::grab()
+{
+    return window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QPoint WindowDriver::strokePixel(int slot) const
+{
+    const Image& own = form().img_alpha[slot];
+    const QRect box = pixelRect(own);
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const QPoint point(x, y);
+            if (!opaqueAt(own, point))
+                continue;
+            bool alone = true;
+            for (const Image& other : form().img_alpha)
+                alone = alone && (&other == &own || !opaqueAt(other, point));
+            if (alone)
+                return point;
+        }
+    }
+    ADD_FAILURE() << "slot " << slot << " has no pixel of its own";
+    return {};
+}
+
+QPoint WindowDriver::groundPixel(int piece) const
+{
+    return findPixel(form().Piece[piece], false);
+}
+
+QPoint WindowDriver::blockStrokePixel(int piece) const
+{
+    return findPixel(form().Piece[piece], true);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "gamewindow.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+
+#include <filesystem>
+
+// Stroke and ground colours as the player sees them.
+inline const QColor YELLOW(0xFF, 0xFF, 0x33);
+inline const QColor GREEN(0x00, 0xFF, 0x00);
+inline const QColor DARK_BLUE(0x00, 0x00, 0xCC);
+inline const QColor RED(0xFF, 0x00, 0x00);
+inline const QColor SELECTED_ORANGE(0xEE, 0xB3, 0x4F);
+
+// Plays the real window the way a player does: QTest clicks on the block
+// widgets, presses, moves and releases on the pad widget.
+class WindowDriver {
+public:
+    explicit WindowDriver(std::filesystem::path pictureFolder = ZENTRIK_PICTURE_DIR);
+
+    GameWindow window;
+    const Scene& form() const { return window.scene(); }
+
+    void click(int piece);
+    // Press on the pad, move in a few steps so the block travels by
+    // `twips`, release.
+    void drag(QPointF twips);
+    // Selects a free block of the right family, turns it right and drags it
+    // onto the slot.
+    void fill(int slot);
+    // Fills the current letter's empty slots until the letter changes.
+    void playLetter();
+
+    QImage grab();
+    // A window pixel of slot `slot`'s stroke that no other slot draws over.
+    QPoint strokePixel(int slot) const;
+    // A pixel of block `piece`'s ground, off its stroke, in window coordinates.
+    QPoint groundPixel(int piece) const;
+    QPoint blockStrokePixel(int piece) const;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "controls.h"
+#include "scene.h"
+
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <filesystem>
+#include <memory>
+
+class PictureBoxWidget;
+
+// The one window of the game. It builds the scene from the pictures compiled
+// into the program, runs the start-up, draws the background, the slots and
+// the labels on its own surface with the blocks and the pad above them, and
+// turns the mouse on the blocks and the pad into the game's handlers.
+class GameWindow : public QWidget, private ControlObserver {
+    Q_OBJECT
+
+public:
+    explicit GameWindow(std::filesystem::path pictureFolder, QWidget* parent = nullptr);
+    ~GameWindow() override;
+
+    const Scene& scene() const { return *m_scene; }
+    PictureBoxWidget* pieceWidget(int index) const { return m_pieces[index]; }
+    PictureBoxWidget* padWidget() const { return m_pad; }
+    // The message that reports a failure to the player, while it is up.
+    QMessageBox* failureMessage() const { return m_failure; }
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void controlChanged(const Control& control, Change change) override;
+    void placeWindow();
+    PictureBoxWidget* widgetOf(const Control& control) const;
+    // Runs one handler; a failure is reported and the game goes on.
+    template <typename Handler>
+    void handle(Handler&& handler);
+    void reportFailure(const QString& what);
+
+    std::unique_ptr<Scene> m_scene;
+    QPixmap m_background;
+    std::array<PictureBoxWidget*, PIECE_COUNT> m_pieces{};
+    PictureBoxWidget* m_pad = nullptr;
+    QSize m_frameExtra;
+    QPointer<QMessageBox> m_failure;
+};

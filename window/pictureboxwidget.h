@@ -1,0 +1,48 @@
+#pragma once
+
+#include "controls.h"
+
+#include <QImage>
+#include <QWidget>
+
+constexpr double TWIPS_PER_PIXEL = 15;
+
+/** Pixels for a position or size in twips, held to a sane range. */
+int toPixels(float twips);
+
+/** The rectangle a control covers, in the window's pixels. */
+QRect pixelRect(const Control& control);
+
+/** A view of a picture's pixels, valid while the picture lives. */
+QImage toQImage(const Picture& picture);
+
+/** QColor for a 0x00BBGGRR colour. */
+QColor toQColor(Colour colour);
+
+// Shows one PictureBox (a block or the drag pad) above the window's surface
+// and reports the mouse on it, with positions in twips inside the box.
+class PictureBoxWidget : public QWidget {
+    Q_OBJECT
+
+public:
+    PictureBoxWidget(const PictureBox& model, QWidget* parent);
+
+    const PictureBox& model() const { return m_model; }
+
+signals:
+    // A left-button press and release on the box.
+    void clicked();
+    void mouseDown(int16_t button, int16_t shift, float x, float y);
+    void mouseMove(int16_t button, int16_t shift, float x, float y);
+    void mouseUp(int16_t button, int16_t shift, float x, float y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    const PictureBox& m_model;
+    bool m_leftPressed = false;
+};
