@@ -3,14 +3,16 @@
 
 BUILD    ?= build
 SANITIZE ?= build-sanitize
+PREFIX   ?= /usr/local
 JOBS     ?= $(shell nproc)
 
 PACKAGES := g++ cmake make qt6-base-dev libgif-dev googletest libgtest-dev \
-            libbenchmark-dev fonts-ipafont-gothic
+            libbenchmark-dev fonts-ipafont-gothic zlib1g-dev dpkg-dev \
+            desktop-file-utils appstream
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test sanitize clean
+.PHONY: deps build run test sanitize install package clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -39,6 +41,12 @@ sanitize: deps
 	cmake --build $(SANITIZE) -j $(JOBS)
 	cd $(SANITIZE) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	    ctest --output-on-failure -j $(JOBS)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE)

@@ -2,6 +2,7 @@
 
 #include "background.h"
 #include "icons.h"
+#include "pngfile.h"
 #include "strokes.h"
 
 #include <fstream>
@@ -28,14 +29,22 @@ std::vector<PictureFile> makePictureSet()
     files.push_back({"design/background.bmp", encodeBackgroundBmp()});
     files.push_back({"design/zentrik.ico", encodeWindowIcon()});
     files.push_back({"design/pad.ico", encodePadPointer()});
+
+    // The window icon again as the desktop's application icon. Whole-factor
+    // enlargements keep every bear pixel a crisp square at each size.
+    const IconImage bear = windowIconImage();
+    for (int scale : {1, 2, 4, 8}) {
+        const std::string size = std::to_string(bear.size * scale);
+        files.push_back({"icons/zentrik-" + size + ".png", encodeIconPng(bear, scale)});
+    }
     return files;
 }
 
 void writePictureSet(const std::filesystem::path& folder)
 {
-    std::filesystem::create_directories(folder / "design");
     for (const PictureFile& file : makePictureSet()) {
         const auto path = folder / file.name;
+        std::filesystem::create_directories(path.parent_path());
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
         out.close();

@@ -11,8 +11,9 @@ struct PictureFile {
     std::vector<uint8_t> bytes;
 };
 
-/** Every picture the game needs: the sixteen picture files, then the design-time pictures under "design/". */
+/** Every picture the game needs: the sixteen picture files, the design-time pictures under "design/", then the
+    application icons under "icons/". */
 std::vector<PictureFile> makePictureSet();
 
-/** Writes makePictureSet() into `folder`, creating it and its design/ subfolder. */
+/** Writes makePictureSet() into `folder`, creating it and its subfolders. */
 void writePictureSet(const std::filesystem::path& folder);
