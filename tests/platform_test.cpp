@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <memory>
 
 // Runs only at a device pixel ratio of 2 (QT_SCALE_FACTOR=2): CTest starts
 // this suite a second time with it.
@@ -63,7 +63,8 @@ TEST(HighDpi, LayoutStaysInLogicalPixels)
 TEST(Touch, TapSelectsAndTurnsAndAFingerDragsOnThePad)
 {
     WindowDriver game;
-    QPointingDevice* finger = QTest::createTouchDevice();
+    const std::unique_ptr<QPointingDevice> device(QTest::createTouchDevice());
+    QPointingDevice* finger = device.get();
     const QPoint block = game.window.pieceWidget(3)->geometry().center();
 
     QTest::touchEvent(&game.window, finger).press(0, block);

@@ -82,10 +82,22 @@ void TestGame::playLetter()
 fs::path pictureFolderWithout(std::initializer_list<std::string_view> missing)
 {
     static int serial = 0;
-    const fs::path folder = fs::temp_directory_path()
+    // Removed when the test program ends.
+    static struct Folders {
+        std::vector<fs::path> made;
+        ~Folders()
+        {
+            std::error_code ignored;
+            for (const fs::path& folder : made)
+                fs::remove_all(folder, ignored);
+        }
+    } folders;
+
+    fs::path folder = fs::temp_directory_path()
         / ("zentrik-pictures-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
     fs::remove_all(folder);
     fs::create_directories(folder);
+    folders.made.push_back(folder);
     for (const Shape& shape : SHAPES) {
         for (const char* file : {shape.targetFile, shape.blockFile}) {
             if (std::find(missing.begin(), missing.end(), file) == missing.end())

@@ -8,7 +8,7 @@ fs::path findPictureFolder(const fs::path& program)
 {
     const fs::path dir = program.parent_path();
     std::error_code error;
-    const fs::path beside = dir / "pictures";
+    fs::path beside = dir / "pictures";
     if (fs::is_directory(beside, error))
         return beside;
     return (dir / ".." / "share" / "zentrik" / "pictures").lexically_normal();
