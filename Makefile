@@ -5,14 +5,23 @@ BUILD    ?= build
 SANITIZE ?= build-sanitize
 PREFIX   ?= /usr/local
 JOBS     ?= $(shell nproc)
+BENCH    ?= build-bench
+FUZZ     ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
 PACKAGES := g++ cmake make qt6-base-dev libgif-dev googletest libgtest-dev \
             libbenchmark-dev fonts-ipafont-gothic zlib1g-dev dpkg-dev \
             desktop-file-utils appstream
 
+# Installed by the targets that need them only, so that make test stays lean.
+BENCH_PACKAGES    := valgrind
+FUZZ_PACKAGES     := clang libclang-rt-14-dev
+MEMCHECK_PACKAGES := valgrind
+LINT_PACKAGES     := clang-format clang-tidy cppcheck
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test sanitize install package clean
+.PHONY: deps build run test sanitize install package bench fuzz memcheck lint clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -48,5 +57,29 @@ install: build
 package: build
 	cd $(BUILD) && cpack -G DEB
 
+# Figures against references measured in the same run; see bench/run.sh.
+bench: deps
+	@$(MAKE) --no-print-directory deps PACKAGES="$(BENCH_PACKAGES)"
+	JOBS=$(JOBS) bench/run.sh $(BENCH)
+
+# libFuzzer with ASan and UBSan, FUZZ_SECONDS per target; see fuzz/run.sh.
+fuzz: deps
+	@$(MAKE) --no-print-directory deps PACKAGES="$(FUZZ_PACKAGES)"
+	cmake -S . -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DZENTRIK_SANITIZE=ON -DZENTRIK_FUZZ=ON
+	cmake --build $(FUZZ) -j $(JOBS) --target fuzz_loadpicture fuzz_rules
+	fuzz/run.sh $(FUZZ) $(FUZZ_SECONDS)
+
+# The whole game through the window, offscreen, under valgrind's memcheck.
+memcheck: build
+	@$(MAKE) --no-print-directory deps PACKAGES="$(MEMCHECK_PACKAGES)"
+	QT_QPA_PLATFORM=offscreen valgrind --tool=memcheck --error-exitcode=1 --leak-check=full \
+	    ./$(BUILD)/tests/window_tests --gtest_filter='WholeGame.*'
+
+# clang-format leaves the tree as it is; clang-tidy and cppcheck find nothing.
+lint: build
+	@$(MAKE) --no-print-directory deps PACKAGES="$(LINT_PACKAGES)"
+	tools/lint $(BUILD)
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE)
+	rm -rf $(BUILD) $(SANITIZE) $(BENCH) $(FUZZ)

@@ -1,0 +1,14 @@
+// The game's start-up as app/main.cpp does it, ending after the first frame.
+#include "firstframeprobe.h"
+#include "gamewindow.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    GameWindow window(ZENTRIK_PICTURE_DIR);
+    FirstFrameProbe probe(&window);
+    window.show();
+    return QApplication::exec();
+}
