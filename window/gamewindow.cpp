@@ -1,60 +1,90 @@
 #include "gamewindow.h"
 
+#include "bitmap.h"
 #include "board.h"
 #include "dragging.h"
 #include "pictureboxwidget.h"
 #include "selection.h"
 #include "startup.h"
 
-#include <QFile>
 #include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QResource>
+#include <QTimer>
+
+#include <map>
 
 namespace {
 
-// The labels' face; where a machine lacks it, a face of the same metrics that
-// shows Japanese stands in, so the instructions never show as boxes.
-void substituteLabelFont(const std::string& face)
-{
-    QFont::insertSubstitutions(QString::fromStdString(face),
-                               {"IPAPGothic", "IPA Pゴシック", "IPAGothic", "Noto Sans CJK JP", "VL PGothic",
-                                "TakaoPGothic", "Droid Sans Fallback"});
-}
+// Faces that show Japanese. Where a machine lacks the labels' own face, the
+// first of these it has stands in (IPAPGothic has its metrics), so the
+// instructions never show as boxes.
+const QStringList JAPANESE_FACES{"IPAPGothic", "IPAGothic", "Noto Sans CJK JP", "VL PGothic", "TakaoPGothic"};
 
 QFont labelFont(const Label& label)
 {
-    QFont font(QString::fromStdString(label.FontName));
+    const QString face = QString::fromStdString(label.FontName);
+    QFont::insertSubstitutions(face, JAPANESE_FACES);
+    QFont font(face);
     font.setPointSizeF(label.FontSize);
     font.setBold(label.FontBold);
+    // Merging in other faces for missing characters means a search through
+    // every font on the machine; a face made for Japanese needs none.
+    const QString chosen = QFontInfo(font).family();
+    if (chosen == face || JAPANESE_FACES.contains(chosen))
+        font.setStyleStrategy(QFont::NoFontMerging);
     return font;
 }
 
-PicturePtr resourcePicture(const std::string& name)
+// A picture compiled into the program, decoded by `decode`.
+PicturePtr builtInPicture(const std::string& name,
+                          PicturePtr (*decode)(std::span<const uint8_t>, const std::string&))
 {
-    const QString path = ":/pictures/" + QString::fromStdString(name);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw PictureLoadError(path.toStdString(), "not built into the program");
-    const QByteArray bytes = file.readAll();
-    return decodeGif({reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())},
-                     path.toStdString());
+    const std::string path = ":/pictures/" + name;
+    const QResource resource(QString::fromStdString(path));
+    if (!resource.isValid())
+        throw PictureLoadError(path, "not built into the program");
+    const QByteArray bytes = resource.uncompressedData();
+    return decode({reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())}, path);
+}
+
+// Decodes each design-time stroke picture once: the slots of one shape share it.
+class DesignStrokes {
+public:
+    PicturePtr operator()(const std::string& name)
+    {
+        PicturePtr& picture = m_decoded[name];
+        if (!picture)
+            picture = builtInPicture(name, decodeGif);
+        return picture;
+    }
+
+private:
+    std::map<std::string, PicturePtr> m_decoded;
+};
+
+QPixmap toPixmap(const PicturePtr& picture)
+{
+    return QPixmap::fromImage(toQImage(*picture));
 }
 
 } // namespace
 
 GameWindow::GameWindow(std::filesystem::path pictureFolder, QWidget* parent)
     : QWidget(parent)
-    , m_scene(std::make_unique<Scene>(SLOTS, resourcePicture))
-    , m_background(":/pictures/background.bmp")
+    // The background is most of a million pixels: it is decoded on the side
+    // while the window is built and shown, and taken by the first paint.
+    , m_backgroundLoading(std::async(std::launch::async, [] { return builtInPicture("background.bmp", decodeBitmap); }))
+    , m_scene(std::make_unique<Scene>(SLOTS, DesignStrokes()))
 {
     Scene& form = *m_scene;
     form.pictureFolder = std::move(pictureFolder);
 
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QString::fromStdString(form.Form1.Caption));
-    setWindowIcon(QIcon(":/pictures/zentrik.ico"));
-    substituteLabelFont(form.Label1.FontName);
+    setWindowIcon(QIcon(toPixmap(builtInPicture("zentrik.ico", decodeIcon))));
+    m_labelFonts = {labelFont(form.Label1), labelFont(form.lblPicFile)};
 
     // Later siblings stand above earlier ones.
     for (int index : {5, 4, 3, 1, -1, 0, 2}) {
@@ -69,7 +99,7 @@ GameWindow::GameWindow(std::filesystem::path pictureFolder, QWidget* parent)
     }
 
     m_pad->setMouseTracking(true);
-    m_pad->setCursor(QCursor(QPixmap(":/pictures/pad.ico"), 16, 16));
+    m_pad->setCursor(QCursor(toPixmap(builtInPicture("pad.ico", decodeIcon)), 16, 16));
     connect(m_pad, &PictureBoxWidget::mouseDown, this, [this](int16_t button, int16_t shift, float x, float y) {
         handle([&] { Picture1_MouseDown(*m_scene, button, shift, x, y); });
     });
@@ -126,8 +156,16 @@ void GameWindow::paintEvent(QPaintEvent* event)
 {
     const QRect area = event->rect();
     QPainter painter(this);
-    painter.fillRect(area, toQColor(m_scene->Form1.BackColor));
-    painter.drawPixmap(area.topLeft(), m_background, area);
+    // Opaque, so it is drawn as it stands, without blending.
+    if (m_backgroundLoading.valid())
+        takeBackground();
+    if (!m_background || !QRect(0, 0, m_background->width(), m_background->height()).contains(area))
+        painter.fillRect(area, toQColor(m_scene->Form1.BackColor));
+    if (m_background) {
+        const QImage background(reinterpret_cast<const uchar*>(m_background->bits()), m_background->width(),
+                                m_background->height(), QImage::Format_RGB32);
+        painter.drawImage(area.topLeft(), background, area);
+    }
 
     for (const Image& slot : m_scene->img_alpha) {
         const QRect box = pixelRect(slot);
@@ -135,15 +173,28 @@ void GameWindow::paintEvent(QPaintEvent* event)
             painter.drawImage(box.topLeft(), toQImage(*slot.Picture()));
     }
 
-    for (const Label* label : {&m_scene->Label1, &m_scene->lblPicFile}) {
-        const QRect box = pixelRect(*label);
-        if (!label->Visible() || !box.intersects(area))
+    const std::array<const Label*, 2> labels{&m_scene->Label1, &m_scene->lblPicFile};
+    for (size_t i = 0; i < labels.size(); ++i) {
+        const Label& label = *labels[i];
+        const QRect box = pixelRect(label);
+        if (!label.Visible() || !box.intersects(area))
             continue;
-        painter.fillRect(box, toQColor(label->BackColor));
-        painter.setPen(toQColor(label->ForeColor));
-        painter.setFont(labelFont(*label));
+        painter.fillRect(box, toQColor(label.BackColor));
+        painter.setPen(toQColor(label.ForeColor));
+        painter.setFont(m_labelFonts[i]);
         painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         QString::fromStdString(label->Caption()));
+                         QString::fromStdString(label.Caption()));
+    }
+}
+
+void GameWindow::takeBackground()
+{
+    try {
+        m_background = m_backgroundLoading.get();
+    } catch (const PictureLoadError& error) {
+        // The window's orange stands in; the message waits until painting is over.
+        const QString what = QString::fromStdString(error.what());
+        QTimer::singleShot(0, this, [this, what] { reportFailure(what); });
     }
 }
 

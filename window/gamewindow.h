@@ -3,13 +3,14 @@
 #include "controls.h"
 #include "scene.h"
 
+#include <QFont>
 #include <QMessageBox>
-#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 
 #include <array>
 #include <filesystem>
+#include <future>
 #include <memory>
 
 class PictureBoxWidget;
@@ -38,14 +39,17 @@ protected:
 private:
     void controlChanged(const Control& control, Change change) override;
     void placeWindow();
+    void takeBackground();
     PictureBoxWidget* widgetOf(const Control& control) const;
     // Runs one handler; a failure is reported and the game goes on.
     template <typename Handler>
     void handle(Handler&& handler);
     void reportFailure(const QString& what);
 
+    std::future<PicturePtr> m_backgroundLoading;
     std::unique_ptr<Scene> m_scene;
-    QPixmap m_background;
+    PicturePtr m_background;
+    std::array<QFont, 2> m_labelFonts; // Label1's and lblPicFile's
     std::array<PictureBoxWidget*, PIECE_COUNT> m_pieces{};
     PictureBoxWidget* m_pad = nullptr;
     QSize m_frameExtra;
