@@ -30,8 +30,7 @@ size_t dibRowBytes(int width, int bitsPerPixel)
     return (bits + 31) / 32 * 4;
 }
 
-void putInfoHeader(ByteWriter& out, int width, int height, int bitsPerPixel, uint32_t imageBytes,
-                   uint32_t coloursUsed)
+void putInfoHeader(ByteWriter& out, int width, int height, int bitsPerPixel, uint32_t imageBytes, uint32_t coloursUsed)
 {
     out.u32(INFO_HEADER_SIZE);
     out.i32(width);

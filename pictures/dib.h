@@ -27,8 +27,7 @@ constexpr uint32_t INFO_HEADER_SIZE = 40;
 size_t dibRowBytes(int width, int bitsPerPixel);
 
 /** Writes a BITMAPINFOHEADER for an uncompressed (BI_RGB) bitmap. */
-void putInfoHeader(ByteWriter& out, int width, int height, int bitsPerPixel, uint32_t imageBytes,
-                   uint32_t coloursUsed);
+void putInfoHeader(ByteWriter& out, int width, int height, int bitsPerPixel, uint32_t imageBytes, uint32_t coloursUsed);
 
 /** Writes 0xRRGGBB colours as RGBQUAD palette entries (blue, green, red, 0). */
 void putPalette(ByteWriter& out, std::span<const uint32_t> colours);

@@ -57,10 +57,9 @@ std::vector<uint8_t> encodeGif(int width, int height, std::span<const uint32_t> 
 
     std::vector<GifColorType> entries;
     for (uint32_t rgb : colours)
-        entries.push_back({static_cast<GifByteType>(rgb >> 16), static_cast<GifByteType>(rgb >> 8),
-                           static_cast<GifByteType>(rgb)});
-    std::unique_ptr<ColorMapObject, MapDeleter> map(
-        GifMakeMapObject(static_cast<int>(entries.size()), entries.data()));
+        entries.push_back(
+            {static_cast<GifByteType>(rgb >> 16), static_cast<GifByteType>(rgb >> 8), static_cast<GifByteType>(rgb)});
+    std::unique_ptr<ColorMapObject, MapDeleter> map(GifMakeMapObject(static_cast<int>(entries.size()), entries.data()));
     if (!map)
         throw std::bad_alloc();
 
@@ -80,8 +79,7 @@ std::vector<uint8_t> encodeGif(int width, int height, std::span<const uint32_t> 
     control.TransparentColor = transparentIndex;
     GifByteType extension[4];
     const size_t extensionLength = EGifGCBToExtension(&control, extension);
-    if (EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, static_cast<int>(extensionLength), extension)
-        == GIF_ERROR)
+    if (EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, static_cast<int>(extensionLength), extension) == GIF_ERROR)
         fail("graphic control extension", gif->Error);
 
     if (EGifPutImageDesc(gif.get(), 0, 0, width, height, false, nullptr) == GIF_ERROR)

@@ -14,8 +14,8 @@ std::vector<uint8_t> encodeIco(const IconImage& image)
 
     const auto colourBytes = static_cast<uint32_t>(dibRowBytes(image.size, image.bitsPerPixel) * image.size);
     const auto maskBytes = static_cast<uint32_t>(dibRowBytes(image.size, 1) * image.size);
-    const auto imageBytes = static_cast<uint32_t>(INFO_HEADER_SIZE + 4 * image.palette.size() + colourBytes
-                                                  + maskBytes);
+    const auto imageBytes
+        = static_cast<uint32_t>(INFO_HEADER_SIZE + 4 * image.palette.size() + colourBytes + maskBytes);
     constexpr uint32_t DIRECTORY_SIZE = 6 + 16;
 
     ByteWriter out;
@@ -26,7 +26,7 @@ std::vector<uint8_t> encodeIco(const IconImage& image)
     out.u8(static_cast<uint8_t>(image.size));
     // The directory's colour count byte holds 0 when there are 256 or more.
     out.u8(image.palette.size() >= 256 ? 0 : static_cast<uint8_t>(image.palette.size()));
-    out.u8(0); // reserved
+    out.u8(0);  // reserved
     out.u16(1); // planes
     out.u16(static_cast<uint16_t>(image.bitsPerPixel));
     out.u32(imageBytes);

@@ -25,6 +25,7 @@ constexpr std::array<ArtColour, 11> BEAR_LEGEND = {{
     {'b', 0x663333}, // ribbon
 }};
 
+// clang-format off
 constexpr std::array<std::string_view, ICON_SIZE> BEAR_ART = {
     "................................",
     "......oooo.......oooo...........",
@@ -59,6 +60,7 @@ constexpr std::array<std::string_view, ICON_SIZE> BEAR_ART = {
     "....ooooooooooooooooooooo.......",
     "................................",
 };
+// clang-format on
 
 // Outlined in black, lit from the left: white along the left side, grey
 // shading along the right.
@@ -69,6 +71,7 @@ constexpr std::array<ArtColour, 4> MOUSE_LEGEND = {{
     {'W', 0xFFFFFF}, // highlight
 }};
 
+// clang-format off
 constexpr std::array<std::string_view, ICON_SIZE> MOUSE_ART = {
     "...........................kkkkk",
     ".........................kk.....",
@@ -103,6 +106,7 @@ constexpr std::array<std::string_view, ICON_SIZE> MOUSE_ART = {
     "...........kkkkkkkkkkk..........",
     "................................",
 };
+// clang-format on
 
 // The mouse takes the classic 16-colour palette, like any 16-colour icon.
 constexpr std::array<uint32_t, 16> STANDARD_16_COLOURS = {

@@ -38,13 +38,14 @@ std::vector<uint8_t> encodePng(int width, int height, std::span<const uint32_t> 
     std::vector<uint8_t> header;
     putU32(header, static_cast<uint32_t>(width));
     putU32(header, static_cast<uint32_t>(height));
-    header.insert(header.end(), {
-        8, // bits per channel
-        6, // colour type: RGB with alpha
-        0, // deflate
-        0, // adaptive filtering
-        0, // not interlaced
-    });
+    header.insert(header.end(),
+                  {
+                      8, // bits per channel
+                      6, // colour type: RGB with alpha
+                      0, // deflate
+                      0, // adaptive filtering
+                      0, // not interlaced
+                  });
 
     // Every row starts with its filter type; none (0) keeps the bytes a plain
     // copy of the pixels, and zlib still packs the flat icon colours well.

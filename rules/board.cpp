@@ -2,6 +2,7 @@
 
 // Left and Top in twips; every slot is 750 x 750. Slots of one letter overlap
 // where their strokes join.
+// clang-format off
 const std::array<SlotDesign, SLOT_COUNT> SLOTS{{
     {  870, 1290, "c"      }, // A  0
     { 1620, 1290, "c_back" }, // A  1
@@ -110,6 +111,8 @@ const std::array<LetterRange, LETTER_COUNT> LETTERS{{
     {'Y', 71, 73},
     {'Z', 74, 76},
 }};
+
+// clang-format on
 
 std::optional<LetterRange> letterRange(int16_t letterNo)
 {

@@ -19,6 +19,7 @@ struct Shape {
 };
 
 // In the order the lookups test them; within a family, in turning order.
+// clang-format off
 constexpr std::array<Shape, 8> SHAPES{{
     {"c",       Family::Curve, "c_down",  "c2.gif",       "c2b.gif"},
     {"c_down",  Family::Curve, "c_back",  "c_down2.gif",  "c_down2b.gif"},
@@ -29,6 +30,7 @@ constexpr std::array<Shape, 8> SHAPES{{
     {"horz",    Family::Line,  "upleft",  "horz2.gif",    "horz2b.gif"},
     {"upleft",  Family::Line,  "vert",    "upleft2.gif",  "upleft2b.gif"},
 }};
+// clang-format on
 
 /** Curve for pieces 0 and 1, line for pieces 2 to 5. */
 constexpr Family familyOf(int16_t pieceIndex)

@@ -57,7 +57,8 @@ TEST(Bitmap, BackgroundReadsAsTheTileRepeated)
     const auto palette = backgroundPalette();
     for (int y = 0; y < BACKGROUND_HEIGHT; y += 7) {
         for (int x = 0; x < BACKGROUND_WIDTH; x += 3) {
-            const uint8_t index = tile[(y % BACKGROUND_TILE_HEIGHT) * BACKGROUND_TILE_WIDTH + x % BACKGROUND_TILE_WIDTH];
+            const uint8_t index
+                = tile[(y % BACKGROUND_TILE_HEIGHT) * BACKGROUND_TILE_WIDTH + x % BACKGROUND_TILE_WIDTH];
             ASSERT_EQ(picture->pixel(x, y), OPAQUE | palette[index]) << x << "," << y;
         }
     }

@@ -34,7 +34,7 @@ TEST(Board, EverySlotWantsAShapeInTheKnownNumbers)
         ASSERT_NE(findShape(slot.Tag), nullptr) << slot.Tag;
         ++counts[slot.Tag];
     }
-    const std::map<std::string, int> expected{{"vert", 33}, {"c_up", 9},    {"upleft", 7},  {"c", 6},
+    const std::map<std::string, int> expected{{"vert", 33},  {"c_up", 9}, {"upleft", 7},  {"c", 6},
                                               {"c_down", 6}, {"horz", 6}, {"upright", 6}, {"c_back", 4}};
     EXPECT_EQ(counts, expected);
 }
@@ -61,8 +61,8 @@ TEST(Board, SameShapeSlotsOfALetterStandMoreThan120TwipsApart)
             for (int j = i + 1; j <= range.lastSlot; ++j) {
                 if (std::string(SLOTS[i].Tag) != SLOTS[j].Tag)
                     continue;
-                const bool apart = std::fabs(SLOTS[i].Left - SLOTS[j].Left) > 120
-                    || std::fabs(SLOTS[i].Top - SLOTS[j].Top) > 120;
+                const bool apart
+                    = std::fabs(SLOTS[i].Left - SLOTS[j].Left) > 120 || std::fabs(SLOTS[i].Top - SLOTS[j].Top) > 120;
                 EXPECT_TRUE(apart) << range.letter << ": slots " << i << " and " << j;
             }
         }

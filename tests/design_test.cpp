@@ -17,12 +17,14 @@ constexpr int TILE_WIDTH = 256;
 constexpr int TILE_HEIGHT = 192;
 
 // The background's palette in file order, with each colour's share in percent.
+// clang-format off
 constexpr std::array<std::pair<uint32_t, double>, 16> TEXTURE = {{
     {0xC54A29, 1.6}, {0xEC571D, 1.5}, {0xFF4518, 1.2},  {0xFF6F13, 2.7},
     {0xD5801E, 1.5}, {0xFB8118, 2.1}, {0xFF8700, 5.6},  {0xFF821E, 0.1},
     {0xC5B600, 5.0}, {0xCEB01E, 1.7}, {0xF4B500, 17.0}, {0xF9B129, 0.7},
     {0xFF9100, 57.5}, {0xFFB300, 0.4}, {0xFFA21A, 0.8}, {0xFFB64B, 0.6},
 }};
+// clang-format on
 
 uint32_t rgbQuad(std::span<const uint8_t> bytes, size_t at)
 {
@@ -46,8 +48,8 @@ std::vector<uint8_t> backgroundIndexes(const std::vector<uint8_t>& bytes)
 struct Icon {
     int bitsPerPixel = 0;
     std::vector<uint32_t> palette;
-    std::vector<uint32_t> colours;   // 32 x 32 colour image, top row first
-    std::vector<bool> transparent;   // the AND mask, top row first
+    std::vector<uint32_t> colours; // 32 x 32 colour image, top row first
+    std::vector<bool> transparent; // the AND mask, top row first
 };
 
 // Checks the icon file's structure and reads its one image.
@@ -128,7 +130,7 @@ TEST(BackgroundPicture, IsOneTileRepeatedFourTimesEachWay)
     for (int y = 0; y < HEIGHT; ++y)
         for (int x = 0; x < WIDTH; ++x)
             seams += indexes[static_cast<size_t>(y) * WIDTH + x]
-                     != indexes[static_cast<size_t>(y % TILE_HEIGHT) * WIDTH + x % TILE_WIDTH];
+                != indexes[static_cast<size_t>(y % TILE_HEIGHT) * WIDTH + x % TILE_WIDTH];
     EXPECT_EQ(seams, 0);
 }
 

@@ -99,9 +99,11 @@ TEST(Dragging, BlockOnTheLimitsIsInsideAndMoves)
 
 TEST(Dragging, BlockOutsideIsPushedBackSixtyInsideAndTheDragEnds)
 {
-    struct Case { float left, top, wantLeft, wantTop; };
-    for (const Case c : {Case{14210.5f, 500, 14150, 500}, Case{-0.5f, 500, 60, 500},
-                         Case{500, 10161, 500, 10100}, Case{500, -20000, 500, 60}}) {
+    struct Case {
+        float left, top, wantLeft, wantTop;
+    };
+    for (const Case c : {Case{14210.5f, 500, 14150, 500}, Case{-0.5f, 500, 60, 500}, Case{500, 10161, 500, 10100},
+                         Case{500, -20000, 500, 60}}) {
         DragGame game(c.left, c.top);
         game.down(0, 0);
         game.move(100, 100);

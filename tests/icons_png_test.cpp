@@ -116,7 +116,7 @@ TEST(ApplicationIcons, LargerSizesDrawEachSourcePixelAsAWholeSquare)
         for (int y = 0; y < size; ++y)
             for (int x = 0; x < size; ++x)
                 mismatches += large.rgba[static_cast<size_t>(y) * size + x]
-                              != small.rgba[static_cast<size_t>(y / scale) * 32 + x / scale];
+                    != small.rgba[static_cast<size_t>(y / scale) * 32 + x / scale];
         EXPECT_EQ(mismatches, 0) << size << " px";
     }
 }

@@ -44,7 +44,10 @@ void put16(std::vector<uint8_t>& bytes, size_t at, unsigned value)
 
 class TempFile {
 public:
-    explicit TempFile(const std::string& name) : m_path(std::filesystem::temp_directory_path() / name) {}
+    explicit TempFile(const std::string& name)
+        : m_path(std::filesystem::temp_directory_path() / name)
+    {
+    }
     ~TempFile() { std::filesystem::remove(m_path); }
     const std::filesystem::path& path() const { return m_path; }
     void write(std::span<const uint8_t> bytes) const

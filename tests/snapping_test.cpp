@@ -24,8 +24,11 @@ void playUntil(TestGame& game, int letterNo)
 TEST(Snapping, SixtyTwipsAwayOnBothAxesDropsInButSixtyOneDoesNot)
 {
     const SlotDesign slot = SLOTS[2]; // A's "vert"
-    for (auto [dx, dy, drops] : {std::tuple{60.f, 60.f, true}, {-60.f, -60.f, true}, {61.f, 0.f, false},
-                                 {0.f, -61.f, false}, {60.5f, 0.f, false}}) {
+    for (auto [dx, dy, drops] : {std::tuple{60.f, 60.f, true},
+                                 {-60.f, -60.f, true},
+                                 {61.f, 0.f, false},
+                                 {0.f, -61.f, false},
+                                 {60.5f, 0.f, false}}) {
         TestGame game;
         game.dragTo(2, slot.Left + dx, slot.Top + dy);
         EXPECT_EQ(game.form.img_alpha[2].Tag().empty(), drops) << dx << ", " << dy;
@@ -66,9 +69,10 @@ TEST(Snapping, BlockOfAnotherShapePassesBy)
 
 TEST(Snapping, CrossedSlotsTakeTheBlockOfTheirOwnShape)
 {
-    for (auto [letter, piece, tag, filled, open] :
-         {std::tuple{19, 2, "horz", 57, 56}, {19, 2, "vert", 56, 57}, {23, 3, "upright", 70, 69},
-          {23, 3, "upleft", 69, 70}}) {
+    for (auto [letter, piece, tag, filled, open] : {std::tuple{19, 2, "horz", 57, 56},
+                                                    {19, 2, "vert", 56, 57},
+                                                    {23, 3, "upright", 70, 69},
+                                                    {23, 3, "upleft", 69, 70}}) {
         TestGame game;
         playUntil(game, letter);
         game.turnTo(piece, tag);

@@ -93,8 +93,8 @@ fs::path pictureFolderWithout(std::initializer_list<std::string_view> missing)
         }
     } folders;
 
-    fs::path folder = fs::temp_directory_path()
-        / ("zentrik-pictures-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
+    fs::path folder
+        = fs::temp_directory_path() / ("zentrik-pictures-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
     fs::remove_all(folder);
     fs::create_directories(folder);
     folders.made.push_back(folder);

@@ -95,7 +95,7 @@ private:
 };
 
 // A bare picture, transparent where the picture is. The slots.
-class Image : public PictureHolder {};
+class Image : public PictureHolder { };
 
 // One line of text in a fixed box.
 class Label : public Control {

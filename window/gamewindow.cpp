@@ -38,8 +38,7 @@ QFont labelFont(const Label& label)
 }
 
 // A picture compiled into the program, decoded by `decode`.
-PicturePtr builtInPicture(const std::string& name,
-                          PicturePtr (*decode)(std::span<const uint8_t>, const std::string&))
+PicturePtr builtInPicture(const std::string& name, PicturePtr (*decode)(std::span<const uint8_t>, const std::string&))
 {
     const std::string path = ":/pictures/" + name;
     const QResource resource(QString::fromStdString(path));
@@ -139,8 +138,7 @@ bool GameWindow::event(QEvent* event)
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return result;
 }
@@ -208,15 +206,9 @@ void GameWindow::controlChanged(const Control& control, Change change)
 
     if (PictureBoxWidget* widget = widgetOf(control)) {
         switch (change) {
-        case Change::Geometry:
-            widget->setGeometry(pixelRect(control));
-            break;
-        case Change::Appearance:
-            widget->update();
-            break;
-        case Change::Visibility:
-            widget->setVisible(control.Visible());
-            break;
+        case Change::Geometry: widget->setGeometry(pixelRect(control)); break;
+        case Change::Appearance: widget->update(); break;
+        case Change::Visibility: widget->setVisible(control.Visible()); break;
         }
         return;
     }

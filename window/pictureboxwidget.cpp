@@ -102,7 +102,8 @@ void PictureBoxWidget::mouseMoveEvent(QMouseEvent* event)
 
 void PictureBoxWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = event->button() == Qt::LeftButton && m_leftPressed && rect().contains(event->position().toPoint());
+    const bool click
+        = event->button() == Qt::LeftButton && m_leftPressed && rect().contains(event->position().toPoint());
     if (event->button() == Qt::LeftButton)
         m_leftPressed = false;
     emit mouseUp(buttonCode(event->button()), shiftCode(event->modifiers()), twipsX(event), twipsY(event));

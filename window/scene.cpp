@@ -4,8 +4,8 @@ namespace {
 
 constexpr Colour WINDOW_ORANGE = 5223406; // &H004FB3EE
 constexpr Colour BLOCK_RED = 255;
-constexpr Colour PAD_BLUE = 12582912;     // &H00C00000
-constexpr Colour TEXT_BLUE = 8388608;     // &H00800000
+constexpr Colour PAD_BLUE = 12582912; // &H00C00000
+constexpr Colour TEXT_BLUE = 8388608; // &H00800000
 
 struct PieceDesign {
     float Left;
