@@ -20,7 +20,7 @@ void expectLikeTheArt(const Picture& picture, const IconImage& art)
     ASSERT_EQ(picture.height(), art.size);
     for (int y = 0; y < art.size; ++y) {
         for (int x = 0; x < art.size; ++x) {
-            const size_t i = static_cast<size_t>(y * art.size + x);
+            const size_t i = static_cast<size_t>(y) * static_cast<size_t>(art.size) + static_cast<size_t>(x);
             const uint32_t expected = art.transparent[i] ? 0 : OPAQUE | art.palette[art.indexes[i]];
             ASSERT_EQ(picture.pixel(x, y), expected) << x << "," << y;
         }

@@ -217,7 +217,7 @@ TEST(StrokePictures, EachShapeIsThePreviousTurnedClockwise)
         for (size_t i = 0; i < family->size(); ++i) {
             const std::string from = (*family)[i].tag;
             const std::string to = (*family)[(i + 1) % family->size()].tag;
-            SCOPED_TRACE(from + " -> " + to);
+            SCOPED_TRACE(testing::Message() << from << " -> " << to);
             const auto before = strokeOf(from + "2b.gif");
             const auto after = strokeOf(to + "2b.gif");
             EXPECT_EQ(pixelsAstray(before, after, step), 0);
