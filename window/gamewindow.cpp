@@ -128,9 +128,11 @@ bool GameWindow::event(QEvent* event)
     switch (event->type()) {
     case QEvent::Show:
     case QEvent::Move:
-    case QEvent::Resize: {
+    case QEvent::Resize:
+    case QEvent::WindowActivate: {
         // Form1's size is the outer frame; once the frame is known, the client
-        // area is what it leaves.
+        // area is what it leaves. A window manager may tell the frame late,
+        // with no move or resize of its own, so activation looks again.
         const QSize extra = frameGeometry().size() - size();
         if (extra != m_frameExtra && extra.width() >= 0 && extra.height() >= 0) {
             m_frameExtra = extra;
