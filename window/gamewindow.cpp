@@ -156,12 +156,12 @@ void GameWindow::paintEvent(QPaintEvent* event)
 {
     const QRect area = event->rect();
     QPainter painter(this);
-    // Opaque, so it is drawn as it stands, without blending.
     if (m_backgroundLoading.valid())
         takeBackground();
     if (!m_background || !QRect(0, 0, m_background->width(), m_background->height()).contains(area))
         painter.fillRect(area, toQColor(m_scene->Form1.BackColor));
     if (m_background) {
+        // Opaque, so it is drawn as it stands, without blending.
         const QImage background(reinterpret_cast<const uchar*>(m_background->bits()), m_background->width(),
                                 m_background->height(), QImage::Format_RGB32);
         painter.drawImage(area.topLeft(), background, area);
