@@ -47,7 +47,7 @@ TEST(HighDpi, EveryPicturePixelBecomesASharpTwoByTwoSquare)
     // The background is drawn at its own pixels, doubled, not smoothed.
     int sharp = 0;
     for (int y = 0; y < 100; ++y)
-        sharp += square({900 + y % 7, 700 - y}).isValid();
+        sharp += square({950 + y % 7, 700 - y}).isValid();
     EXPECT_EQ(sharp, 100);
 }
 
