@@ -236,10 +236,13 @@ void GameWindow::handle(Handler&& handler)
     try {
         handler();
     } catch (const PictureLoadError& error) {
-        reportFailure(tr("Zentrik could not load the picture\n%1\n(%2).\n\nThe game goes on.")
+        reportFailure(tr("画像を読み込めませんでした。ゲームはそのまま続けられます。\n\n"
+                         "Zentrik could not load the picture\n%1\n(%2).\n\nThe game goes on.")
                           .arg(QString::fromStdString(error.path()), QString::fromStdString(error.reason())));
     } catch (const std::exception& error) {
-        reportFailure(tr("Something went wrong: %1.\n\nThe game goes on.").arg(QString::fromUtf8(error.what())));
+        reportFailure(tr("問題が起きましたが、ゲームはそのまま続けられます。\n\n"
+                         "Something went wrong: %1.\n\nThe game goes on.")
+                          .arg(QString::fromUtf8(error.what())));
     }
 }
 
