@@ -18,12 +18,12 @@ void Piece_Click(Scene& form, int16_t Index)
         return;
     }
 
-    // Turn. The new picture is read before anything changes, so a block whose
-    // picture cannot be read keeps its shape and its picture together.
+    // Turn. The tag steps on before the picture is read: when the picture
+    // cannot be read, the block keeps its old picture but the next turn still
+    // steps on from the new tag, so no missing file can hold a block at one shape.
     const Shape* turned = turnedShape(piece.Tag(), familyOf(Index));
     if (!turned)
         return;
-    PicturePtr picture = LoadPicture(form.pictureFolder / turned->blockFile);
     piece.setTag(turned->tag);
-    piece.setPicture(std::move(picture));
+    piece.setPicture(LoadPicture(form.pictureFolder / turned->blockFile));
 }
