@@ -8,7 +8,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     try {
-        GameWindow window(findPictureFolder());
+        GameWindow window(findPictureFolder(QCoreApplication::applicationDirPath().toStdString()));
         window.show();
         return QApplication::exec();
     } catch (const std::exception& error) {

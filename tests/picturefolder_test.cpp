@@ -39,7 +39,7 @@ TEST(PictureFolder, PicturesBesideTheProgramComeFirst)
     TempTree tree;
     fs::create_directories(tree.root() / "bin" / "pictures");
     fs::create_directories(tree.root() / "share" / "zentrik" / "pictures");
-    EXPECT_EQ(findPictureFolder(tree.root() / "bin" / "zentrik"), tree.root() / "bin" / "pictures");
+    EXPECT_EQ(findPictureFolder(tree.root() / "bin").path, tree.root() / "bin" / "pictures");
 }
 
 TEST(PictureFolder, InstalledTreeFindsItsSharedPicturesAfterBeingMoved)
@@ -48,18 +48,21 @@ TEST(PictureFolder, InstalledTreeFindsItsSharedPicturesAfterBeingMoved)
     const fs::path first = tree.root() / "first";
     fs::create_directories(first / "bin");
     fs::create_directories(first / "share" / "zentrik" / "pictures");
-    EXPECT_EQ(findPictureFolder(first / "bin" / "zentrik"), first / "share" / "zentrik" / "pictures");
+    EXPECT_EQ(findPictureFolder(first / "bin").path, first / "share" / "zentrik" / "pictures");
 
     const fs::path moved = tree.root() / "moved" / "elsewhere";
     fs::create_directories(moved.parent_path());
     fs::rename(first, moved);
-    const fs::path found = findPictureFolder(moved / "bin" / "zentrik");
+    const fs::path found = findPictureFolder(moved / "bin").path;
     EXPECT_EQ(found, moved / "share" / "zentrik" / "pictures");
     EXPECT_TRUE(fs::is_directory(found));
 }
 
-TEST(PictureFolder, NamesTheInstalledPlaceWhenNeitherExists)
+TEST(PictureFolder, TriesTheInstalledPlaceAndListsBothWhenNeitherExists)
 {
     TempTree tree;
-    EXPECT_EQ(findPictureFolder(tree.root() / "bin" / "zentrik"), tree.root() / "share" / "zentrik" / "pictures");
+    const PictureFolder folder = findPictureFolder(tree.root() / "bin");
+    EXPECT_FALSE(folder.exists());
+    EXPECT_EQ(folder.path, tree.root() / "share" / "zentrik" / "pictures");
+    EXPECT_EQ(folder.searched, (std::vector<fs::path>{tree.root() / "bin" / "pictures", folder.path}));
 }

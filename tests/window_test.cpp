@@ -129,7 +129,7 @@ TEST(Window, RightButtonAndMovesOffThePadStillDrag)
     EXPECT_EQ(game.form().Piece[5].Left(), 8460 - 50 * 60);
 }
 
-TEST(Window, MissingPictureIsReportedWithoutStoppingTheGame)
+TEST(Window, MissingPictureIsReportedAndTheBlockKeepsItsPicture)
 {
     WindowDriver game(pictureFolderWithout({"upright2b.gif"}));
     game.click(3);
@@ -138,9 +138,41 @@ TEST(Window, MissingPictureIsReportedWithoutStoppingTheGame)
     ASSERT_NE(message, nullptr);
     EXPECT_TRUE(message->isVisible());
     EXPECT_FALSE(message->isModal());
-    EXPECT_TRUE(message->text().contains("upright2b.gif"));
-    EXPECT_EQ(game.form().Piece[3].Tag(), "vert");
+    EXPECT_TRUE(
+        message->text().contains(QString::fromStdString((game.form().pictureFolder / "upright2b.gif").string())));
+    EXPECT_EQ(game.form().Piece[3].Tag(), "upright");
+    const QPoint block = game.window.pieceWidget(3)->pos();
+    EXPECT_EQ(at(game.grab(), block + QPoint(25, 2)), DARK_BLUE) << "still the vertical bar";
+}
 
-    game.drag({1560 - 5730, 1290 - 8010});
-    EXPECT_EQ(game.form().img_alpha[2].Tag(), "") << "the game goes on";
+TEST(Window, MissingPictureFolderIsSaidAtStartNamingEveryPlaceLookedAt)
+{
+    const PictureFolder nowhere("/nonexistent/zentrik/pictures",
+                                {"/nonexistent/bin/pictures", "/nonexistent/zentrik/pictures"});
+    WindowDriver game(nowhere);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return game.window.failureMessage() != nullptr; }));
+    EXPECT_TRUE(game.window.failureMessage()->text().contains("/nonexistent/bin/pictures"));
+    EXPECT_TRUE(game.window.failureMessage()->text().contains("/nonexistent/zentrik/pictures"));
+    EXPECT_EQ(game.form().Label1.Caption().substr(0, 3), "（") << "start-up ran as usual";
+}
+
+// The scene stacks some blocks under the pad; a block that a drag leaves on
+// the pad must still be seen and clicked, or a letter that needs it is lost.
+TEST(Window, EveryBlockStandsAboveThePad)
+{
+    WindowDriver game;
+    const QPoint padCorner = game.window.padWidget()->pos();
+    for (int piece = 0; piece < PIECE_COUNT; ++piece) {
+        const QPoint spot = padCorner + QPoint(10 + piece % 3 * 60, 10 + piece / 3 * 70);
+        const QPoint from = game.window.pieceWidget(piece)->pos();
+        game.click(piece);
+        game.drag({(spot.x() - from.x()) * 15.0, (spot.y() - from.y()) * 15.0});
+
+        const QPoint centre = spot + QPoint(25, 25);
+        ASSERT_EQ(game.window.childAt(centre), game.window.pieceWidget(piece)) << "block " << piece;
+
+        const std::string before = game.form().Piece[piece].Tag();
+        QTest::mouseClick(game.window.childAt(centre), Qt::LeftButton, {}, QPoint(25, 25));
+        EXPECT_NE(game.form().Piece[piece].Tag(), before) << "block " << piece << " turned where it stands";
+    }
 }

@@ -33,7 +33,7 @@ QPoint findPixel(const PictureBox& piece, bool stroke)
 
 } // namespace
 
-WindowDriver::WindowDriver(std::filesystem::path pictureFolder)
+WindowDriver::WindowDriver(PictureFolder pictureFolder)
     : window(std::move(pictureFolder))
 {
     window.show();
@@ -50,8 +50,9 @@ void WindowDriver::drag(QPointF twips)
     constexpr double TWIPS_PER_PAD_PIXEL = 15 * 4;
     QWidget* pad = window.padWidget();
     const QPoint delta(qRound(twips.x() / TWIPS_PER_PAD_PIXEL), qRound(twips.y() / TWIPS_PER_PAD_PIXEL));
-    // Start where the whole movement stays on the pad.
-    const QPoint start(delta.x() < 0 ? pad->width() - 1 : 0, delta.y() < 0 ? pad->height() - 1 : 0);
+    // Start where the whole movement stays on the pad; not at (0, 0), which
+    // QTest takes for "the widget's centre".
+    const QPoint start(delta.x() < 0 ? pad->width() - 1 : 1, delta.y() < 0 ? pad->height() - 1 : 1);
     QTest::mousePress(pad, Qt::LeftButton, {}, start);
     constexpr int STEPS = 6;
     for (int step = 1; step <= STEPS; ++step)

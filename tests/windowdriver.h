@@ -19,7 +19,7 @@ inline const QColor SELECTED_ORANGE(0xEE, 0xB3, 0x4F);
 // widgets, presses, moves and releases on the pad widget.
 class WindowDriver {
 public:
-    explicit WindowDriver(std::filesystem::path pictureFolder = ZENTRIK_PICTURE_DIR);
+    explicit WindowDriver(PictureFolder pictureFolder = std::filesystem::path(ZENTRIK_PICTURE_DIR));
 
     GameWindow window;
     const Scene& form() const { return window.scene(); }

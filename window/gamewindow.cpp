@@ -70,7 +70,7 @@ QPixmap toPixmap(const PicturePtr& picture)
 
 } // namespace
 
-GameWindow::GameWindow(std::filesystem::path pictureFolder, QWidget* parent)
+GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     : QWidget(parent)
     // The background is most of a million pixels: it is decoded on the side
     // while the window is built and shown, and taken by the first paint.
@@ -78,15 +78,17 @@ GameWindow::GameWindow(std::filesystem::path pictureFolder, QWidget* parent)
     , m_scene(std::make_unique<Scene>(SLOTS, DesignStrokes()))
 {
     Scene& form = *m_scene;
-    form.pictureFolder = std::move(pictureFolder);
+    form.pictureFolder = pictureFolder.path;
 
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QString::fromStdString(form.Form1.Caption));
     setWindowIcon(QIcon(toPixmap(builtInPicture("zentrik.ico", decodeIcon))));
     m_labelFonts = {labelFont(form.Label1), labelFont(form.lblPicFile)};
 
-    // Later siblings stand above earlier ones.
-    for (int index : {5, 4, 3, 1, -1, 0, 2}) {
+    // Later siblings stand above earlier ones. Every block stands above the
+    // pad: one under it could neither be seen nor clicked, and a letter that
+    // needs it could never be finished.
+    for (int index : {-1, 5, 4, 3, 1, 0, 2}) {
         if (index < 0) {
             m_pad = new PictureBoxWidget(form.Picture1, this);
             continue;
@@ -112,6 +114,10 @@ GameWindow::GameWindow(std::filesystem::path pictureFolder, QWidget* parent)
     form.observe(this);
     placeWindow();
     handle([&] { Form_Load(form); });
+
+    // Said at once rather than at the first turn, once the window is up.
+    if (!pictureFolder.exists())
+        QTimer::singleShot(0, this, [this, folder = std::move(pictureFolder)] { reportMissingFolder(folder); });
 }
 
 GameWindow::~GameWindow()
@@ -244,6 +250,18 @@ void GameWindow::handle(Handler&& handler)
                          "Something went wrong: %1.\n\nThe game goes on.")
                           .arg(QString::fromUtf8(error.what())));
     }
+}
+
+void GameWindow::reportMissingFolder(const PictureFolder& folder)
+{
+    QString places;
+    for (const std::filesystem::path& place : folder.searched)
+        places += "\n" + QString::fromStdString(place.string());
+    reportFailure(tr("画像のフォルダが見つかりません。ブロックを回すことと、次の文字を黄色にすることができません。\n\n"
+                     "Zentrik could not find its picture folder. It looked in:%1\n\n"
+                     "Until the folder is there, blocks cannot turn and the next letter cannot turn yellow. "
+                     "The game goes on.")
+                      .arg(places));
 }
 
 void GameWindow::reportFailure(const QString& what)

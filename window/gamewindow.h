@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls.h"
+#include "picturefolder.h"
 #include "scene.h"
 
 #include <QFont>
@@ -23,7 +24,7 @@ class GameWindow : public QWidget, private ControlObserver {
     Q_OBJECT
 
 public:
-    explicit GameWindow(std::filesystem::path pictureFolder, QWidget* parent = nullptr);
+    explicit GameWindow(PictureFolder pictureFolder, QWidget* parent = nullptr);
     ~GameWindow() override;
 
     const Scene& scene() const { return *m_scene; }
@@ -45,6 +46,7 @@ private:
     template <typename Handler>
     void handle(Handler&& handler);
     void reportFailure(const QString& what);
+    void reportMissingFolder(const PictureFolder& folder);
 
     std::future<PicturePtr> m_backgroundLoading;
     std::unique_ptr<Scene> m_scene;

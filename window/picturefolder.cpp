@@ -4,19 +4,28 @@
 
 namespace fs = std::filesystem;
 
-fs::path findPictureFolder(const fs::path& program)
+PictureFolder::PictureFolder(fs::path folder)
+    : path(folder)
+    , searched{std::move(folder)}
 {
-    const fs::path dir = program.parent_path();
-    std::error_code error;
-    fs::path beside = dir / "pictures";
-    if (fs::is_directory(beside, error))
-        return beside;
-    return (dir / ".." / "share" / "zentrik" / "pictures").lexically_normal();
 }
 
-fs::path findPictureFolder()
+PictureFolder::PictureFolder(fs::path folder, std::vector<fs::path> searched)
+    : path(std::move(folder))
+    , searched(std::move(searched))
+{
+}
+
+bool PictureFolder::exists() const
 {
     std::error_code error;
-    const fs::path program = fs::read_symlink("/proc/self/exe", error);
-    return findPictureFolder(error ? fs::path("zentrik") : program);
+    return fs::is_directory(path, error);
+}
+
+PictureFolder findPictureFolder(const fs::path& programDir)
+{
+    const fs::path beside = programDir / "pictures";
+    const fs::path installed = (programDir / ".." / "share" / "zentrik" / "pictures").lexically_normal();
+    std::error_code error;
+    return {fs::is_directory(beside, error) ? beside : installed, {beside, installed}};
 }

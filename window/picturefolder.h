@@ -1,13 +1,23 @@
 #pragma once
 
 #include <filesystem>
+#include <vector>
 
-// The folder of the sixteen picture files, found from the running program's
-// own location: "pictures" beside it in a build tree, or
-// "../share/zentrik/pictures" from its bin folder in an installed tree. Returns
-// the first that exists; the installed one when neither does, so that the
-// error names the place a user would look.
-std::filesystem::path findPictureFolder();
+// Where the sixteen picture files are read from while playing, and every
+// place that was looked at to find it.
+struct PictureFolder {
+    PictureFolder(std::filesystem::path folder);
+    PictureFolder(std::filesystem::path folder, std::vector<std::filesystem::path> searched);
 
-// The same search from a given program path.
-std::filesystem::path findPictureFolder(const std::filesystem::path& program);
+    std::filesystem::path path;
+    std::vector<std::filesystem::path> searched;
+
+    /** Whether the folder is there. */
+    bool exists() const;
+};
+
+// Finds the picture folder from the folder the program runs from: "pictures"
+// beside it in a build tree, or "../share/zentrik/pictures" from its bin folder
+// in an installed tree, which may have been moved as a whole. When neither
+// exists, the installed place is the one tried, and `searched` lists both.
+PictureFolder findPictureFolder(const std::filesystem::path& programDir);
