@@ -8,21 +8,6 @@
 
 namespace {
 
-// Each palette entry with its share of the texture, in tenths of a percent.
-struct Speckle {
-    uint32_t rgb;
-    int permille;
-};
-
-// clang-format off
-constexpr std::array<Speckle, 16> SPECKLES = {{
-    {0xC54A29, 16},  {0xEC571D, 15}, {0xFF4518, 12}, {0xFF6F13, 27},
-    {0xD5801E, 15},  {0xFB8118, 21}, {0xFF8700, 56}, {0xFF821E, 1},
-    {0xC5B600, 50},  {0xCEB01E, 17}, {0xF4B500, 170}, {0xF9B129, 7},
-    {0xFF9100, 575}, {0xFFB300, 4},  {0xFFA21A, 8},  {0xFFB64B, 6},
-}};
-// clang-format on
-
 constexpr uint64_t TILE_SEED = 0x5A454E54524B; // fixed, so every build draws the same tile
 constexpr int TILE_AREA = BACKGROUND_TILE_WIDTH * BACKGROUND_TILE_HEIGHT;
 

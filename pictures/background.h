@@ -1,13 +1,10 @@
 #pragma once
 
+#include "design/background.h"
+
 #include <array>
 #include <cstdint>
 #include <vector>
-
-constexpr int BACKGROUND_WIDTH = 1024;
-constexpr int BACKGROUND_HEIGHT = 768;
-constexpr int BACKGROUND_TILE_WIDTH = 256;
-constexpr int BACKGROUND_TILE_HEIGHT = 192;
 
 /** The background's 16 palette entries in file order, as 0xRRGGBB. */
 std::array<uint32_t, 16> backgroundPalette();

@@ -5,6 +5,8 @@
 #include "pngfile.h"
 #include "strokes.h"
 
+#include "design/shapes.h"
+
 #include <fstream>
 #include <stdexcept>
 
@@ -12,9 +14,9 @@ std::vector<PictureFile> makePictureSet()
 {
     std::vector<PictureFile> files;
     // The rules read these at run time: a target (yellow) and a block (dark blue) picture per tag.
-    for (std::string_view tag : SHAPE_TAGS) {
-        files.push_back({std::string(tag) + "2.gif", encodeStrokeGif(tag, StrokeKind::Target)});
-        files.push_back({std::string(tag) + "2b.gif", encodeStrokeGif(tag, StrokeKind::Block)});
+    for (const Shape& shape : SHAPES) {
+        files.push_back({shape.targetFile, encodeStrokeGif(shape.tag, StrokeKind::Target)});
+        files.push_back({shape.blockFile, encodeStrokeGif(shape.tag, StrokeKind::Block)});
     }
 
     // The window's own pictures. The blocks and letter a's slots are twins of
@@ -24,8 +26,9 @@ std::vector<PictureFile> makePictureSet()
     files.push_back({"design/target_c.gif", encodeStrokeGif("c", StrokeKind::Target)});
     files.push_back({"design/target_c_back.gif", encodeStrokeGif("c_back", StrokeKind::Target)});
     files.push_back({"design/target_vert.gif", encodeStrokeGif("vert", StrokeKind::Target)});
-    for (std::string_view tag : SHAPE_TAGS)
-        files.push_back({"design/preview_" + std::string(tag) + ".gif", encodeStrokeGif(tag, StrokeKind::Preview)});
+    for (const Shape& shape : SHAPES)
+        files.push_back(
+            {"design/preview_" + std::string(shape.tag) + ".gif", encodeStrokeGif(shape.tag, StrokeKind::Preview)});
     files.push_back({"design/background.bmp", encodeBackgroundBmp()});
     files.push_back({"design/zentrik.ico", encodeWindowIcon()});
     files.push_back({"design/pad.ico", encodePadPointer()});

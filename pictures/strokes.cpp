@@ -9,19 +9,6 @@
 
 namespace {
 
-constexpr uint32_t PREVIEW_GREEN = 0x00FF00;
-constexpr uint32_t TARGET_YELLOW = 0xFFFF33;
-constexpr uint32_t BLOCK_BLUE = 0x0000CC;
-// Target pictures keep a pink entry 0 and draw their stroke with the yellow at index 10.
-constexpr uint32_t TARGET_ENTRY_ZERO = 0xFF9999;
-constexpr uint8_t TARGET_STROKE_INDEX = 10;
-
-// Entries 1 to 15, shared by all three kinds.
-constexpr std::array<uint32_t, 15> SHARED_ENTRIES = {
-    0xFF99CC, 0xFF99FF, 0xFFCC00, 0xFFCC33, 0xFFCC66, 0xFFCC99, 0xFFCCCC, 0xFFCCFF,
-    0xFFFF00, 0xFFFF33, 0xFFFF66, 0xFFFF99, 0xFFFFCC, 0xFFFFFF, 0xFFFFFF,
-};
-
 // A half ring of radius 15 to 25, both included, around (cx2 / 2, cy2 / 2).
 // Working in doubled coordinates keeps pixel centres and ring centres whole,
 // so the test is exact integer arithmetic with no rounding to differ anywhere.
@@ -75,8 +62,7 @@ std::array<uint32_t, 16> strokeColourTable(StrokeKind kind)
     case StrokeKind::Target: table[0] = TARGET_ENTRY_ZERO; break;
     case StrokeKind::Block: table[0] = BLOCK_BLUE; break;
     }
-    std::copy(SHARED_ENTRIES.begin(), SHARED_ENTRIES.end(), table.begin() + 1);
-    static_assert(SHARED_ENTRIES[TARGET_STROKE_INDEX - 1] == TARGET_YELLOW);
+    std::copy(STROKE_SHARED_ENTRIES.begin(), STROKE_SHARED_ENTRIES.end(), table.begin() + 1);
     return table;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "design/colours.h"
+
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -14,12 +16,6 @@ enum class StrokeKind {
 };
 
 constexpr int STROKE_PICTURE_SIZE = 50;
-constexpr uint8_t STROKE_TRANSPARENT_INDEX = 15;
-
-// The eight shape tags in rotation order: the curve family, then the line family.
-inline constexpr std::array<std::string_view, 8> SHAPE_TAGS = {
-    "c", "c_down", "c_back", "c_up", "vert", "upright", "horz", "upleft",
-};
 
 /** Whether pixel (x, y) of a 50 x 50 stroke picture lies on the stroke of `tag`. */
 bool inStroke(std::string_view tag, int x, int y);

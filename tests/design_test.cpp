@@ -2,6 +2,8 @@
 
 #include "picturefiles.h"
 
+#include "design/background.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,20 +13,10 @@
 
 namespace {
 
-constexpr int WIDTH = 1024;
-constexpr int HEIGHT = 768;
-constexpr int TILE_WIDTH = 256;
-constexpr int TILE_HEIGHT = 192;
-
-// The background's palette in file order, with each colour's share in percent.
-// clang-format off
-constexpr std::array<std::pair<uint32_t, double>, 16> TEXTURE = {{
-    {0xC54A29, 1.6}, {0xEC571D, 1.5}, {0xFF4518, 1.2},  {0xFF6F13, 2.7},
-    {0xD5801E, 1.5}, {0xFB8118, 2.1}, {0xFF8700, 5.6},  {0xFF821E, 0.1},
-    {0xC5B600, 5.0}, {0xCEB01E, 1.7}, {0xF4B500, 17.0}, {0xF9B129, 0.7},
-    {0xFF9100, 57.5}, {0xFFB300, 0.4}, {0xFFA21A, 0.8}, {0xFFB64B, 0.6},
-}};
-// clang-format on
+constexpr int WIDTH = BACKGROUND_WIDTH;
+constexpr int HEIGHT = BACKGROUND_HEIGHT;
+constexpr int TILE_WIDTH = BACKGROUND_TILE_WIDTH;
+constexpr int TILE_HEIGHT = BACKGROUND_TILE_HEIGHT;
 
 uint32_t rgbQuad(std::span<const uint8_t> bytes, size_t at)
 {
@@ -119,8 +111,8 @@ TEST(BackgroundPicture, IsAFourBitBottomUpWindowsBitmap)
     EXPECT_EQ(le16(bytes, 28), 4u);
     EXPECT_EQ(le32(bytes, 30), 0u) << "BI_RGB";
     EXPECT_EQ(bytes.size(), 118u + WIDTH / 2 * HEIGHT);
-    for (size_t i = 0; i < TEXTURE.size(); ++i)
-        EXPECT_EQ(rgbQuad(bytes, 54 + 4 * i), TEXTURE[i].first) << "palette entry " << i;
+    for (size_t i = 0; i < SPECKLES.size(); ++i)
+        EXPECT_EQ(rgbQuad(bytes, 54 + 4 * i), SPECKLES[i].rgb) << "palette entry " << i;
 }
 
 TEST(BackgroundPicture, IsOneTileRepeatedFourTimesEachWay)
@@ -141,11 +133,11 @@ TEST(BackgroundPicture, ColoursComeInTheTexturesProportions)
     for (uint8_t index : indexes)
         ++counts[index];
     std::array<double, 3> sum{};
-    for (size_t i = 0; i < TEXTURE.size(); ++i) {
+    for (size_t i = 0; i < SPECKLES.size(); ++i) {
         const double percent = 100.0 * counts[i] / static_cast<double>(indexes.size());
-        EXPECT_NEAR(percent, TEXTURE[i].second, 0.1) << "colour " << std::hex << TEXTURE[i].first;
+        EXPECT_NEAR(percent, SPECKLES[i].permille / 10.0, 0.1) << "colour " << std::hex << SPECKLES[i].rgb;
         for (int channel = 0; channel < 3; ++channel)
-            sum[channel] += counts[i] * ((TEXTURE[i].first >> (16 - 8 * channel)) & 0xFF);
+            sum[channel] += counts[i] * ((SPECKLES[i].rgb >> (16 - 8 * channel)) & 0xFF);
     }
     // On average a deeper orange than the window's own #EEB34F: about #F79504.
     EXPECT_NEAR(sum[0] / indexes.size(), 0xF7, 1.5);

@@ -2,6 +2,9 @@
 
 #include "picturefiles.h"
 
+#include "design/colours.h"
+#include "design/shapes.h"
+
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
@@ -17,24 +20,24 @@
 namespace {
 
 constexpr int SIZE = 50;
-constexpr uint8_t TRANSPARENT = 15;
+constexpr uint8_t TRANSPARENT = STROKE_TRANSPARENT_INDEX;
 
 enum class Kind { Preview, Target, Block };
 
-struct Shape {
+struct StrokeExtent {
     const char* tag;
     int strokePixels;
     int minX, maxX, minY, maxY; // where the stroke may lie
 };
 
 // Rotation order: each row is the one before it turned clockwise.
-constexpr std::array<Shape, 4> CURVES = {{
+constexpr std::array<StrokeExtent, 4> CURVES = {{
     {"c", 638, 24, 49, 0, 49},
     {"c_down", 638, 0, 49, 24, 49},
     {"c_back", 638, 0, 25, 0, 49},
     {"c_up", 638, 0, 49, 0, 25},
 }};
-constexpr std::array<Shape, 4> LINES = {{
+constexpr std::array<StrokeExtent, 4> LINES = {{
     {"vert", 500, 21, 30, 0, 49},
     {"upright", 552, 1, 48, 1, 48},
     {"horz", 500, 0, 49, 19, 28},
@@ -50,13 +53,12 @@ struct StrokeFile {
 std::vector<StrokeFile> strokeFiles()
 {
     std::vector<StrokeFile> files;
-    for (const auto* family : {&CURVES, &LINES})
-        for (const Shape& shape : *family) {
-            const std::string tag = shape.tag;
-            files.push_back({tag + "2.gif", tag, Kind::Target});
-            files.push_back({tag + "2b.gif", tag, Kind::Block});
-            files.push_back({"design/preview_" + tag + ".gif", tag, Kind::Preview});
-        }
+    for (const Shape& shape : SHAPES) {
+        const std::string tag = shape.tag;
+        files.push_back({shape.targetFile, tag, Kind::Target});
+        files.push_back({shape.blockFile, tag, Kind::Block});
+        files.push_back({"design/preview_" + tag + ".gif", tag, Kind::Preview});
+    }
     files.push_back({"design/block_c.gif", "c", Kind::Block});
     files.push_back({"design/block_vert.gif", "vert", Kind::Block});
     files.push_back({"design/target_c.gif", "c", Kind::Target});
@@ -67,14 +69,15 @@ std::vector<StrokeFile> strokeFiles()
 
 uint8_t strokeIndexOf(Kind kind)
 {
-    return kind == Kind::Target ? 10 : 0;
+    return kind == Kind::Target ? TARGET_STROKE_INDEX : 0;
 }
 
 std::array<uint32_t, 16> colourTableOf(Kind kind)
 {
-    const uint32_t first = kind == Kind::Preview ? 0x00FF00 : kind == Kind::Target ? 0xFF9999 : 0x0000CC;
-    return {first,    0xFF99CC, 0xFF99FF, 0xFFCC00, 0xFFCC33, 0xFFCC66, 0xFFCC99, 0xFFCCCC,
-            0xFFCCFF, 0xFFFF00, 0xFFFF33, 0xFFFF66, 0xFFFF99, 0xFFFFCC, 0xFFFFFF, 0xFFFFFF};
+    std::array<uint32_t, 16> table{};
+    table[0] = kind == Kind::Preview ? PREVIEW_GREEN : kind == Kind::Target ? TARGET_ENTRY_ZERO : BLOCK_BLUE;
+    std::copy(STROKE_SHARED_ENTRIES.begin(), STROKE_SHARED_ENTRIES.end(), table.begin() + 1);
+    return table;
 }
 
 // The raw colour indexes, through giflib's whole-file reader: a decoder
@@ -172,7 +175,7 @@ TEST(StrokePictures, UseOnlyTheStrokeAndTransparentIndexes)
 {
     std::map<std::string, int> expectedCount;
     for (const auto* family : {&CURVES, &LINES})
-        for (const Shape& shape : *family)
+        for (const StrokeExtent& shape : *family)
             expectedCount[shape.tag] = shape.strokePixels;
     // Every picture of a tag has the same stroke pixels, whatever its colour.
     std::map<std::string, std::set<std::pair<int, int>>> strokeOfTag;
@@ -191,7 +194,7 @@ TEST(StrokePictures, UseOnlyTheStrokeAndTransparentIndexes)
 TEST(StrokePictures, StrokesStayInTheirExtents)
 {
     for (const auto* family : {&CURVES, &LINES})
-        for (const Shape& shape : *family) {
+        for (const StrokeExtent& shape : *family) {
             SCOPED_TRACE(shape.tag);
             for (auto [x, y] : strokeOf(std::string(shape.tag) + "2b.gif")) {
                 EXPECT_TRUE(x >= shape.minX && x <= shape.maxX && y >= shape.minY && y <= shape.maxY)

@@ -2,6 +2,8 @@
 
 #include "gamewindow.h"
 
+#include "design/colours.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPoint>
@@ -9,11 +11,11 @@
 #include <filesystem>
 
 // Stroke and ground colours as the player sees them.
-inline const QColor YELLOW(0xFF, 0xFF, 0x33);
-inline const QColor GREEN(0x00, 0xFF, 0x00);
-inline const QColor DARK_BLUE(0x00, 0x00, 0xCC);
-inline const QColor RED(0xFF, 0x00, 0x00);
-inline const QColor SELECTED_ORANGE(0xEE, 0xB3, 0x4F);
+inline const QColor YELLOW = QColor::fromRgb(TARGET_YELLOW);
+inline const QColor GREEN = QColor::fromRgb(PREVIEW_GREEN);
+inline const QColor DARK_BLUE = QColor::fromRgb(BLOCK_BLUE);
+inline const QColor RED = QColor::fromRgb(toRgb(COLOR_UNSELECTED));
+inline const QColor SELECTED_ORANGE = QColor::fromRgb(toRgb(COLOR_SELECTED));
 
 // Plays the real window the way a player does: QTest clicks on the block
 // widgets, presses, moves and releases on the pad widget.

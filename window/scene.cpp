@@ -1,11 +1,11 @@
 #include "scene.h"
 
+#include "design/colours.h"
+
 namespace {
 
-constexpr Colour WINDOW_ORANGE = 5223406; // &H004FB3EE
-constexpr Colour BLOCK_RED = 255;
-constexpr Colour PAD_BLUE = 12582912; // &H00C00000
-constexpr Colour TEXT_BLUE = 8388608; // &H00800000
+// The window's own orange, which the labels and the selected block share.
+constexpr Colour WINDOW_ORANGE = COLOR_SELECTED;
 
 struct PieceDesign {
     float Left;
@@ -49,7 +49,7 @@ Scene::Scene(std::span<const SlotDesign, SLOT_COUNT> slots, const DesignPictures
     for (int i = 0; i < PIECE_COUNT; ++i) {
         PictureBox& piece = Piece[i];
         piece.design("Piece", static_cast<int16_t>(i), PIECES[i].Left, PIECE_TOP, BLOCK_SIZE, BLOCK_SIZE);
-        piece.setBackColor(BLOCK_RED);
+        piece.setBackColor(COLOR_UNSELECTED);
         piece.setTag(PIECES[i].Tag);
         piece.setPicture(pictures(std::string("block_") + PIECES[i].Tag + ".gif"));
     }
