@@ -87,14 +87,14 @@ TEST(Scene, PadAndLabelsHaveTheirDesignValues)
     EXPECT_EQ(form.Picture1.BackColor(), 12582912u);
     EXPECT_EQ(form.Picture1.Tag(), "");
     EXPECT_EQ(form.Picture1.Picture(), nullptr);
-    EXPECT_EQ(form.Form1.Caption, "Zentrik");
-    EXPECT_EQ(form.Form1.BackColor, 5223406u);
+    EXPECT_EQ(form.Form1.Caption(), "Zentrik");
+    EXPECT_EQ(form.Form1.BackColor(), 5223406u);
     for (const Label* label : {&form.Label1, &form.lblPicFile}) {
-        EXPECT_EQ(label->BackColor, 5223406u);
-        EXPECT_EQ(label->ForeColor, 8388608u);
-        EXPECT_EQ(label->FontName, "ＭＳ Ｐゴシック");
-        EXPECT_EQ(label->FontSize, 9);
-        EXPECT_TRUE(label->FontBold);
+        EXPECT_EQ(label->BackColor(), 5223406u);
+        EXPECT_EQ(label->ForeColor(), 8388608u);
+        EXPECT_EQ(label->Font().Name, "ＭＳ Ｐゴシック");
+        EXPECT_EQ(label->Font().Size, 9);
+        EXPECT_TRUE(label->Font().Bold);
     }
     EXPECT_EQ(form.Label1.Left(), 2460);
     EXPECT_EQ(form.Label1.Top(), 9270);

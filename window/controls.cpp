@@ -37,24 +37,5 @@ void Control::setGeometry(float& field, float value)
 
 void PictureHolder::setPicture(PicturePtr value)
 {
-    if (m_picture == value)
-        return;
-    m_picture = std::move(value);
-    changed(Change::Appearance);
-}
-
-void PictureBox::setBackColor(Colour value)
-{
-    if (m_backColor == value)
-        return;
-    m_backColor = value;
-    changed(Change::Appearance);
-}
-
-void Label::setCaption(std::string value)
-{
-    if (m_caption == value)
-        return;
-    m_caption = std::move(value);
-    changed(Change::Appearance);
+    setAppearance(m_picture, std::move(value));
 }

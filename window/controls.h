@@ -59,6 +59,16 @@ public:
 
 protected:
     void changed(Change change) const;
+    // Sets a property that alters the control's look, telling the observer
+    // only when the value really changes.
+    template <typename T>
+    void setAppearance(T& field, T value)
+    {
+        if (field == value)
+            return;
+        field = std::move(value);
+        changed(Change::Appearance);
+    }
 
 private:
     void setGeometry(float& field, float value);
@@ -88,7 +98,7 @@ private:
 class PictureBox : public PictureHolder {
 public:
     Colour BackColor() const { return m_backColor; }
-    void setBackColor(Colour value);
+    void setBackColor(Colour value) { setAppearance(m_backColor, value); }
 
 private:
     Colour m_backColor = 0;
@@ -97,26 +107,44 @@ private:
 // A bare picture, transparent where the picture is. The slots.
 class Image : public PictureHolder { };
 
+// The face a label's text is drawn in.
+struct Font {
+    std::string Name;
+    float Size = 0; // points
+    bool Bold = false;
+
+    bool operator==(const Font&) const = default;
+};
+
 // One line of text in a fixed box.
 class Label : public Control {
 public:
     const std::string& Caption() const { return m_caption; }
-    void setCaption(std::string value);
-
-    Colour BackColor = 0;
-    Colour ForeColor = 0;
-    std::string FontName;
-    float FontSize = 0;
-    bool FontBold = false;
+    void setCaption(std::string value) { setAppearance(m_caption, std::move(value)); }
+    Colour BackColor() const { return m_backColor; }
+    void setBackColor(Colour value) { setAppearance(m_backColor, value); }
+    Colour ForeColor() const { return m_foreColor; }
+    void setForeColor(Colour value) { setAppearance(m_foreColor, value); }
+    const ::Font& Font() const { return m_font; }
+    void setFont(::Font value) { setAppearance(m_font, std::move(value)); }
 
 private:
     std::string m_caption;
+    Colour m_backColor = 0;
+    Colour m_foreColor = 0;
+    ::Font m_font;
 };
 
 // The window itself. Left, Top, Width and Height are its outer frame on the
 // screen; Caption is its title.
 class Form : public Control {
 public:
-    std::string Caption;
-    Colour BackColor = 0;
+    const std::string& Caption() const { return m_caption; }
+    void setCaption(std::string value) { setAppearance(m_caption, std::move(value)); }
+    Colour BackColor() const { return m_backColor; }
+    void setBackColor(Colour value) { setAppearance(m_backColor, value); }
+
+private:
+    std::string m_caption;
+    Colour m_backColor = 0;
 };

@@ -24,11 +24,11 @@ const QStringList JAPANESE_FACES{"IPAPGothic", "IPAGothic", "Noto Sans CJK JP", 
 
 QFont labelFont(const Label& label)
 {
-    const QString face = QString::fromStdString(label.FontName);
+    const QString face = QString::fromStdString(label.Font().Name);
     QFont::insertSubstitutions(face, JAPANESE_FACES);
     QFont font(face);
-    font.setPointSizeF(label.FontSize);
-    font.setBold(label.FontBold);
+    font.setPointSizeF(label.Font().Size);
+    font.setBold(label.Font().Bold);
     // Merging in other faces for missing characters means a search through
     // every font on the machine; a face made for Japanese needs none.
     const QString chosen = QFontInfo(font).family();
@@ -81,7 +81,7 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     form.pictureFolder = pictureFolder.path;
 
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setWindowTitle(QString::fromStdString(form.Form1.Caption));
+    setWindowTitle(QString::fromStdString(form.Form1.Caption()));
     setWindowIcon(QIcon(toPixmap(builtInPicture("zentrik.ico", decodeIcon))));
     m_labelFonts = {labelFont(form.Label1), labelFont(form.lblPicFile)};
 
@@ -165,7 +165,7 @@ void GameWindow::paintEvent(QPaintEvent* event)
     if (m_backgroundLoading.valid())
         takeBackground();
     if (!m_background || !QRect(0, 0, m_background->width(), m_background->height()).contains(area))
-        painter.fillRect(area, toQColor(m_scene->Form1.BackColor));
+        painter.fillRect(area, toQColor(m_scene->Form1.BackColor()));
     if (m_background) {
         // Opaque, so it is drawn as it stands, without blending.
         const QImage background(reinterpret_cast<const uchar*>(m_background->bits()), m_background->width(),
@@ -185,8 +185,8 @@ void GameWindow::paintEvent(QPaintEvent* event)
         const QRect box = pixelRect(label);
         if (!label.Visible() || !box.intersects(area))
             continue;
-        painter.fillRect(box, toQColor(label.BackColor));
-        painter.setPen(toQColor(label.ForeColor));
+        painter.fillRect(box, toQColor(label.BackColor()));
+        painter.setPen(toQColor(label.ForeColor()));
         painter.setFont(m_labelFonts[i]);
         painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          QString::fromStdString(label.Caption()));

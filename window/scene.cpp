@@ -31,11 +31,9 @@ constexpr int FIRST_LETTER_SLOTS = 3;
 void designLabel(Label& label, const char* name, float left, float top, float width, float height)
 {
     label.design(name, -1, left, top, width, height);
-    label.BackColor = WINDOW_ORANGE;
-    label.ForeColor = TEXT_BLUE;
-    label.FontName = "ＭＳ Ｐゴシック";
-    label.FontSize = 9;
-    label.FontBold = true;
+    label.setBackColor(WINDOW_ORANGE);
+    label.setForeColor(TEXT_BLUE);
+    label.setFont({"ＭＳ Ｐゴシック", 9, true});
 }
 
 } // namespace
@@ -43,8 +41,8 @@ void designLabel(Label& label, const char* name, float left, float top, float wi
 Scene::Scene(std::span<const SlotDesign, SLOT_COUNT> slots, const DesignPictures& pictures)
 {
     Form1.design("Form1", -1, 0, 0, 15090, 11145);
-    Form1.Caption = "Zentrik";
-    Form1.BackColor = WINDOW_ORANGE;
+    Form1.setCaption("Zentrik");
+    Form1.setBackColor(WINDOW_ORANGE);
 
     for (int i = 0; i < PIECE_COUNT; ++i) {
         PictureBox& piece = Piece[i];
