@@ -5,6 +5,7 @@
 // pictures built into the program.
 
 #include "bitmap.h"
+#include "gifdecoder.h"
 #include "picture.h"
 
 #include <cstdint>

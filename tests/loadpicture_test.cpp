@@ -1,6 +1,7 @@
 // LoadPicture and decodeGif: real files decode with their transparency, and
 // every kind of bad file fails with a PictureLoadError that names it.
 
+#include "gifdecoder.h"
 #include "gifwriter.h"
 #include "picture.h"
 #include "picturefiles.h"

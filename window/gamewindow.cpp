@@ -3,6 +3,7 @@
 #include "bitmap.h"
 #include "board.h"
 #include "dragging.h"
+#include "gifdecoder.h"
 #include "pictureboxwidget.h"
 #include "selection.h"
 #include "startup.h"

@@ -48,6 +48,3 @@ private:
 // Reads a GIF file, honouring its transparent colour. Throws PictureLoadError
 // when the file is missing, unreadable, truncated or not a sound GIF.
 PicturePtr LoadPicture(const std::filesystem::path& path);
-
-// Decodes a GIF held in memory; `source` names it in the picture and in errors.
-PicturePtr decodeGif(std::span<const uint8_t> bytes, const std::string& source);
