@@ -6,6 +6,7 @@
 
 #include "board.h"
 #include "dragging.h"
+#include "play.h"
 #include "scene.h"
 #include "selection.h"
 #include "shapes.h"
@@ -164,31 +165,19 @@ private:
     // it to the first empty slot's shape and drags it there.
     void fillNextSlot()
     {
-        const GameState& s = m_form.state;
-        if (s.finished)
+        const std::optional<int> slotIndex = nextEmptySlot(m_form);
+        const std::optional<int> piece = slotIndex ? freeBlockFor(m_form, *slotIndex) : std::nullopt;
+        if (!piece)
             return;
-        const Image* slot = nullptr;
-        for (int i = s.firstSlot; i <= s.lastSlot && !slot; ++i) {
-            if (!m_form.img_alpha[i].Tag().empty())
-                slot = &m_form.img_alpha[i];
-        }
-        const Shape* shape = slot ? findShape(slot->Tag()) : nullptr;
-        if (!shape)
-            return;
-        for (int piece = 0; piece < PIECE_COUNT; ++piece) {
-            const PictureBox& block = m_form.Piece[piece];
-            if (familyOf(static_cast<int16_t>(piece)) != shape->family || !block.Visible())
-                continue;
-            for (int clicks = 0; clicks < 5 && (block.BackColor() != COLOR_SELECTED || block.Tag() != shape->tag);
-                 ++clicks)
-                click(piece);
-            const float x = 1000 + (slot->Left() - block.Left()) / PAD_SCALE;
-            const float y = 1000 + (slot->Top() - block.Top()) / PAD_SCALE;
-            deliver([&] { Picture1_MouseDown(m_form, 1, 0, 1000, 1000); });
-            deliver([&] { Picture1_MouseMove(m_form, 1, 0, x, y); });
-            deliver([&] { Picture1_MouseUp(m_form, 1, 0, x, y); });
-            return;
-        }
+        const Image& slot = m_form.img_alpha[*slotIndex];
+        const PictureBox& block = m_form.Piece[*piece];
+        for (int clicks = 0; clicks < 5 && (block.BackColor() != COLOR_SELECTED || block.Tag() != slot.Tag()); ++clicks)
+            click(*piece);
+        const float x = 1000 + (slot.Left() - block.Left()) / PAD_SCALE;
+        const float y = 1000 + (slot.Top() - block.Top()) / PAD_SCALE;
+        deliver([&] { Picture1_MouseDown(m_form, 1, 0, 1000, 1000); });
+        deliver([&] { Picture1_MouseMove(m_form, 1, 0, x, y); });
+        deliver([&] { Picture1_MouseUp(m_form, 1, 0, x, y); });
     }
 
     Scene m_form;

@@ -1,4 +1,5 @@
 #include "dragging.h"
+#include "play.h"
 #include "selection.h"
 #include "testgame.h"
 
@@ -36,16 +37,6 @@ void checkInvariants(const TestGame& game, const std::array<bool, SLOT_COUNT>& w
     }
 }
 
-void fillNextSlot(TestGame& game)
-{
-    for (int i = game.s.firstSlot; i <= game.s.lastSlot; ++i) {
-        if (!game.form.img_alpha[i].Tag().empty()) {
-            game.fill(i);
-            return;
-        }
-    }
-}
-
 } // namespace
 
 // Long random sequences of clicks and pad events, with pointers anywhere from
@@ -79,8 +70,8 @@ TEST(RandomPlay, InvariantsHoldAfterEveryEvent)
                 case 2: Picture1_MouseUp(game.form, 1, 0, coordinate(), coordinate()); break;
                 case 5:
                     // Now and then a sound move, so the game gets on through its letters.
-                    if (!game.s.finished && pick(4) == 0)
-                        fillNextSlot(game);
+                    if (const std::optional<int> slot = nextEmptySlot(game.form); slot && pick(4) == 0)
+                        game.fill(*slot);
                     break;
                 default: Picture1_MouseMove(game.form, 1, 0, coordinate(), coordinate()); break;
                 }

@@ -2,6 +2,7 @@
 
 #include "board.h"
 #include "dragging.h"
+#include "play.h"
 #include "selection.h"
 #include "shapes.h"
 #include "startup.h"
@@ -59,24 +60,21 @@ void TestGame::dragTo(int piece, float left, float top)
 
 void TestGame::fill(int slot)
 {
+    const std::optional<int> piece = freeBlockFor(form, slot);
+    ASSERT_TRUE(piece) << "no free block for slot " << slot;
     const Image& target = form.img_alpha[slot];
-    const Family family = findShape(target.Tag())->family;
-    for (int piece = 0; piece < PIECE_COUNT; ++piece) {
-        if (familyOf(static_cast<int16_t>(piece)) != family || !form.Piece[piece].Visible())
-            continue;
-        turnTo(piece, target.Tag());
-        dragTo(piece, target.Left(), target.Top());
-        return;
-    }
-    FAIL() << "no free block for slot " << slot;
+    turnTo(*piece, target.Tag());
+    dragTo(*piece, target.Left(), target.Top());
 }
 
 void TestGame::playLetter()
 {
-    const int16_t first = s.firstSlot;
-    const int16_t last = s.lastSlot;
-    for (int slot = first; slot <= last; ++slot)
-        fill(slot);
+    const int16_t letter = s.letterNo;
+    while (s.letterNo == letter && !testing::Test::HasFatalFailure()) {
+        const std::optional<int> slot = nextEmptySlot(form);
+        ASSERT_TRUE(slot) << "letter " << letter << " has no empty slot";
+        fill(*slot);
+    }
 }
 
 fs::path pictureFolderWithout(std::initializer_list<std::string_view> missing)

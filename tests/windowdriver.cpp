@@ -1,6 +1,7 @@
 #include "windowdriver.h"
 
 #include "pictureboxwidget.h"
+#include "play.h"
 #include "shapes.h"
 
 #include <QTest>
@@ -62,35 +63,25 @@ void WindowDriver::drag(QPointF twips)
 
 void WindowDriver::fill(int slot)
 {
+    const std::optional<int> piece = freeBlockFor(form(), slot);
+    ASSERT_TRUE(piece) << "no free block for slot " << slot;
     const Image& target = form().img_alpha[slot];
-    const std::string tag = target.Tag();
-    const Family family = findShape(tag)->family;
-    for (int piece = 0; piece < PIECE_COUNT; ++piece) {
-        const PictureBox& block = form().Piece[piece];
-        if (familyOf(static_cast<int16_t>(piece)) != family || !block.Visible())
-            continue;
-        click(piece);
-        for (int turns = 0; turns < 4 && block.Tag() != tag; ++turns)
-            click(piece);
-        ASSERT_EQ(block.Tag(), tag);
-        drag({target.Left() - block.Left(), target.Top() - block.Top()});
-        return;
-    }
-    FAIL() << "no free block for slot " << slot;
+    const PictureBox& block = form().Piece[*piece];
+    click(*piece);
+    for (int turns = 0; turns < 4 && block.Tag() != target.Tag(); ++turns)
+        click(*piece);
+    ASSERT_EQ(block.Tag(), target.Tag());
+    drag({target.Left() - block.Left(), target.Top() - block.Top()});
 }
 
 void WindowDriver::playLetter()
 {
     const int16_t letter = form().state.letterNo;
-    for (int tries = 0; tries < 10 && form().state.letterNo == letter; ++tries) {
-        for (int i = form().state.firstSlot; i <= form().state.lastSlot; ++i) {
-            if (!form().img_alpha[i].Tag().empty()) {
-                fill(i);
-                break;
-            }
-        }
+    while (form().state.letterNo == letter && !testing::Test::HasFatalFailure()) {
+        const std::optional<int> slot = nextEmptySlot(form());
+        ASSERT_TRUE(slot) << "letter " << letter << " has no empty slot";
+        fill(*slot);
     }
-    ASSERT_EQ(form().state.letterNo, letter + 1);
 }
 
 QImage WindowDriver::grab()

@@ -1,0 +1,28 @@
+#include "play.h"
+
+#include "scene.h"
+#include "shapes.h"
+
+std::optional<int> nextEmptySlot(const Scene& form)
+{
+    const GameState& s = form.state;
+    if (s.finished)
+        return std::nullopt;
+    for (int i = s.firstSlot; i <= s.lastSlot; ++i) {
+        if (!form.img_alpha[i].Tag().empty())
+            return i;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> freeBlockFor(const Scene& form, int slot)
+{
+    const Shape* shape = findShape(form.img_alpha[slot].Tag());
+    if (!shape)
+        return std::nullopt;
+    for (int piece = 0; piece < PIECE_COUNT; ++piece) {
+        if (familyOf(static_cast<int16_t>(piece)) == shape->family && form.Piece[piece].Visible())
+            return piece;
+    }
+    return std::nullopt;
+}
