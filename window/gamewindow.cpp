@@ -1,9 +1,8 @@
 #include "gamewindow.h"
 
-#include "bitmap.h"
 #include "board.h"
+#include "builtinpictures.h"
 #include "dragging.h"
-#include "gifdecoder.h"
 #include "pictureboxwidget.h"
 #include "selection.h"
 #include "startup.h"
@@ -11,10 +10,7 @@
 #include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QResource>
 #include <QTimer>
-
-#include <map>
 
 namespace {
 
@@ -38,44 +34,14 @@ QFont labelFont(const Label& label)
     return font;
 }
 
-// A picture compiled into the program, decoded by `decode`.
-PicturePtr builtInPicture(const std::string& name, PicturePtr (*decode)(std::span<const uint8_t>, const std::string&))
-{
-    const std::string path = ":/pictures/" + name;
-    const QResource resource(QString::fromStdString(path));
-    if (!resource.isValid())
-        throw PictureLoadError(path, "not built into the program");
-    const QByteArray bytes = resource.uncompressedData();
-    return decode({reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())}, path);
-}
-
-// Decodes each design-time stroke picture once: the slots of one shape share it.
-class DesignStrokes {
-public:
-    PicturePtr operator()(const std::string& name)
-    {
-        PicturePtr& picture = m_decoded[name];
-        if (!picture)
-            picture = builtInPicture(name, decodeGif);
-        return picture;
-    }
-
-private:
-    std::map<std::string, PicturePtr> m_decoded;
-};
-
-QPixmap toPixmap(const PicturePtr& picture)
-{
-    return QPixmap::fromImage(toQImage(*picture));
-}
-
 } // namespace
 
 GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     : QWidget(parent)
     // The background is most of a million pixels: it is decoded on the side
     // while the window is built and shown, and taken by the first paint.
-    , m_backgroundLoading(std::async(std::launch::async, [] { return builtInPicture("background.bmp", decodeBitmap); }))
+    , m_backgroundLoading(std::async(
+          std::launch::async, [] { return builtInImage("background.bmp").convertToFormat(QImage::Format_RGB32); }))
     , m_scene(std::make_unique<Scene>(SLOTS, DesignStrokes()))
 {
     Scene& form = *m_scene;
@@ -83,7 +49,7 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
 
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QString::fromStdString(form.Form1.Caption()));
-    setWindowIcon(QIcon(toPixmap(builtInPicture("zentrik.ico", decodeIcon))));
+    setWindowIcon(QIcon(QPixmap::fromImage(builtInImage("zentrik.ico"))));
     m_labelFonts = {labelFont(form.Label1), labelFont(form.lblPicFile)};
 
     // Later siblings stand above earlier ones. Every block stands above the
@@ -101,7 +67,7 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     }
 
     m_pad->setMouseTracking(true);
-    m_pad->setCursor(QCursor(toPixmap(builtInPicture("pad.ico", decodeIcon)), 16, 16));
+    m_pad->setCursor(QCursor(QPixmap::fromImage(builtInImage("pad.ico")), 16, 16));
     connect(m_pad, &PictureBoxWidget::mouseDown, this, [this](int16_t button, int16_t shift, float x, float y) {
         handle([&] { Picture1_MouseDown(*m_scene, button, shift, x, y); });
     });
@@ -165,14 +131,11 @@ void GameWindow::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     if (m_backgroundLoading.valid())
         takeBackground();
-    if (!m_background || !QRect(0, 0, m_background->width(), m_background->height()).contains(area))
+    if (!m_background.rect().contains(area))
         painter.fillRect(area, toQColor(m_scene->Form1.BackColor()));
-    if (m_background) {
-        // Opaque, so it is drawn as it stands, without blending.
-        const QImage background(reinterpret_cast<const uchar*>(m_background->bits()), m_background->width(),
-                                m_background->height(), QImage::Format_RGB32);
-        painter.drawImage(area.topLeft(), background, area);
-    }
+    // At its own size from the top left, never scaled; opaque, so drawn without blending.
+    if (!m_background.isNull())
+        painter.drawImage(area.topLeft(), m_background, area);
 
     for (const Image& slot : m_scene->img_alpha) {
         const QRect box = pixelRect(slot);

@@ -5,6 +5,7 @@
 #include "scene.h"
 
 #include <QFont>
+#include <QImage>
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
@@ -48,9 +49,9 @@ private:
     void reportFailure(const QString& what);
     void reportMissingFolder(const PictureFolder& folder);
 
-    std::future<PicturePtr> m_backgroundLoading;
+    std::future<QImage> m_backgroundLoading;
     std::unique_ptr<Scene> m_scene;
-    PicturePtr m_background;
+    QImage m_background;
     std::array<QFont, 2> m_labelFonts; // Label1's and lblPicFile's
     std::array<PictureBoxWidget*, PIECE_COUNT> m_pieces{};
     PictureBoxWidget* m_pad = nullptr;
