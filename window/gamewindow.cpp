@@ -63,9 +63,11 @@ private:
     std::map<std::string, PicturePtr> m_decoded;
 };
 
+// The platform reads a window icon or a cursor long after this returns, when
+// the picture is gone: the pixmap gets pixels of its own.
 QPixmap toPixmap(const PicturePtr& picture)
 {
-    return QPixmap::fromImage(toQImage(*picture));
+    return QPixmap::fromImage(toQImage(*picture).copy());
 }
 
 } // namespace
