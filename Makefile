@@ -14,7 +14,7 @@ PACKAGES := g++ cmake make qt6-base-dev libgif-dev googletest libgtest-dev \
             desktop-file-utils appstream
 
 # Installed by the targets that need them only, so that make test stays lean.
-BENCH_PACKAGES    := valgrind
+BENCH_PACKAGES    := valgrind xvfb libx11-dev libxtst-dev libxdamage-dev
 FUZZ_PACKAGES     := clang libclang-rt-14-dev
 MEMCHECK_PACKAGES := valgrind
 LINT_PACKAGES     := clang-format clang-tidy cppcheck
@@ -60,7 +60,7 @@ package: build
 # Figures against references measured in the same run; see bench/run.sh.
 bench: deps
 	@$(MAKE) --no-print-directory deps PACKAGES="$(BENCH_PACKAGES)"
-	JOBS=$(JOBS) bench/run.sh $(BENCH)
+	JOBS=$(JOBS) bench/run.sh $(BENCH) $(SANITIZE)
 
 # libFuzzer with ASan and UBSan, FUZZ_SECONDS per target; see fuzz/run.sh.
 fuzz: deps

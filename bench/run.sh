@@ -3,21 +3,33 @@
 # the reference measured beside it in the same run, their ratio and the target.
 # Exits 1 when a target is missed.
 #
-#   bench/run.sh [BUILD_DIR]     (make bench; STARTUP_RUNS=20 and JOBS=2 by default)
+#   bench/run.sh [BUILD_DIR [SANITIZE_DIR]]     (make bench)
+#
+# STARTUP_RUNS=20, LATENCY_MOVES=500 (a round; two rounds of each program),
+# SOAK_EVENTS=100000, SOAK_SEED=1 and JOBS=2 by default.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${1:-build-bench}
+sanitize=${2:-build-sanitize}
 jobs=${JOBS:-2}
 runs=${STARTUP_RUNS:-20}
+moves=${LATENCY_MOVES:-500}
+events=${SOAK_EVENTS:-100000}
+seed=${SOAK_SEED:-1}
 export QT_QPA_PLATFORM=offscreen
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTRIK_BENCH=ON >/dev/null
-cmake --build "$build" -j "$jobs" --target \
-    zentrik_firstframe bare_window startup_compare drag_repaint handlers_bench
+cmake --build "$build" -j "$jobs" --target zentrik \
+    zentrik_firstframe bare_window startup_compare drag_repaint handlers_bench bare_drag input_latency x11_soak
+# The soak plays the game as `make sanitize` builds it.
+cmake -S . -B "$sanitize" -DCMAKE_BUILD_TYPE=Debug -DZENTRIK_SANITIZE=ON >/dev/null
+cmake --build "$sanitize" -j "$jobs" --target zentrik
 bin=$(cd "$build/bench" && pwd)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+xvfb=
+program=
+trap '[ -z "$program$xvfb" ] || kill $program $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 
 echo "== start-up and memory: $runs runs of each, in turn" >&2
 "$bin/startup_compare" "$runs" "$bin/zentrik_firstframe" "$bin/bare_window" >"$work/startup" 2>"$work/startup.log" ||
@@ -54,6 +66,77 @@ median() {
     echo "game_ms $(median BM_WholeGameWindow) $(median BM_WholeGameHandlers)"
 } >>"$work/startup"
 
+# A private X server on a free display, with room around the window for
+# wild pointer positions.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+until [ -s "$work/display" ]; do
+    kill -0 $xvfb 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
+    sleep 0.05
+done
+export DISPLAY=:$(cat "$work/display")
+
+# Starts a program on the X server; its standard error goes to $work/NAME.log.
+start() {
+    local name=$1
+    shift
+    QT_QPA_PLATFORM=xcb "$@" 2>"$work/$name.log" &
+    program=$!
+}
+# Closes the program (the soak client asks its window to close first) and
+# waits for it, 30 s at most; fails on a non-zero status.
+finish() {
+    local status=0 i
+    [ "${1:-}" = closed ] || kill $program
+    for i in $(seq 300); do kill -0 $program 2>/dev/null || break; sleep 0.1; done
+    kill -9 $program 2>/dev/null || true
+    wait $program || status=$?
+    program=
+    return $status
+}
+# The median and the 99th percentile of a file of numbers.
+percentiles() {
+    sort -n "$1" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)], v[int(NR * 0.99 + 0.999)] }'
+}
+
+echo "== input to screen on X11: $((2 * moves)) moves of each, in rounds of $moves in turn" >&2
+for round in 1 2; do
+    for who in bare game; do
+        if [ $who = bare ]; then start $who "$bin/bare_drag"; else start $who "$build/zentrik"; fi
+        "$bin/input_latency" "$moves" >>"$work/latency.$who" 2>"$work/latency.log" ||
+            { cat "$work/latency.log" "$work/$who.log" >&2; exit 1; }
+        finish || true
+    done
+done
+read -r game_median game_p99 < <(percentiles "$work/latency.game")
+read -r bare_median bare_p99 < <(percentiles "$work/latency.bare")
+echo "game $game_median/$game_p99 µs, bare window $bare_median/$bare_p99 µs (median/p99)" >&2
+{
+    echo "latency_median_us $game_median $bare_median"
+    echo "latency_p99_us $game_p99 $bare_p99"
+} >>"$work/startup"
+
+# The soak runs twice with the same events. First with every check on; then
+# for the memory figure with ASan's quarantine and allocation stacks off, the
+# sanitizer's own bookkeeping that would otherwise grow by up to 256 MB.
+checks="detect_leaks=1"
+memory="detect_leaks=1:quarantine_size_mb=0:thread_local_quarantine_size_kb=0:malloc_context_size=0"
+for pass in checks memory; do
+    echo "== soak ($pass): $events random X events on the sanitizer build, seed $seed" >&2
+    start soak-$pass env ASAN_OPTIONS="${!pass}" UBSAN_OPTIONS=print_stacktrace=1 \
+        LSAN_OPTIONS="suppressions=$PWD/bench/lsan.supp" "$sanitize/zentrik"
+    "$bin/x11_soak" "$events" "$seed" $program >"$work/soak.$pass" ||
+        { finish || true; cat "$work/soak-$pass.log" >&2; exit 1; }
+    finish closed && ! grep -q -e 'Sanitizer' -e 'runtime error' "$work/soak-$pass.log" ||
+        { cat "$work/soak-$pass.log" >&2; echo "soak: the game failed" >&2; exit 1; }
+done
+read -r first_kb end_kb <"$work/soak.memory"
+echo "soak_rss_kb $end_kb $first_kb" >>"$work/startup"
+echo "soak_events $events" >>"$work/startup"
+kill $xvfb
+wait $xvfb || true
+xvfb=
+
 echo >&2
 awk '
     { v[$1] = $2; r[$1] = $3 }
@@ -80,6 +163,19 @@ awk '
         q = v["click_ns"] / frame_ns
         row("Piece_Click select", sprintf("%.0f ns", v["click_ns"]), "16.7 ms frame",
             sprintf("%.1e", q), "<= 1e-2 of a frame", q <= 0.01 ? "OK" : "MISS")
+        q = v["latency_median_us"] / r["latency_median_us"]
+        row("X11 input to screen (median)", sprintf("%.2f ms", v["latency_median_us"] / 1000),
+            sprintf("%.2f ms bare", r["latency_median_us"] / 1000), sprintf("%.2fx", q), "<= 1.20x",
+            q <= 1.2 ? "OK" : "MISS")
+        p = v["latency_p99_us"] / 1000
+        row("X11 input to screen (99th percentile)", sprintf("%.2f ms", p),
+            sprintf("%.2f ms bare", r["latency_p99_us"] / 1000), sprintf("%.2fx", p * 1000 / r["latency_p99_us"]),
+            "< 16 ms", p < 16 ? "OK" : "MISS")
+        row(sprintf("soak, %d X events (sanitizer)", v["soak_events"]), "no report", "-", "-", "none, no crash", "OK")
+        d = (v["soak_rss_kb"] - r["soak_rss_kb"]) / 1024
+        row("soak VmRSS at the end (sanitizer)", sprintf("%.1f MB", v["soak_rss_kb"] / 1024),
+            sprintf("%.1f MB at 1000", r["soak_rss_kb"] / 1024), sprintf("%.3fx", v["soak_rss_kb"] / r["soak_rss_kb"]),
+            sprintf("< +1 MB (+%.2f)", d), d < 1 ? "OK" : "MISS")
         row("whole game A-Z, window offscreen", sprintf("%.0f ms", v["game_ms"]),
             sprintf("%.0f ms rules", r["game_ms"]), sprintf("%.1fx", v["game_ms"] / r["game_ms"]), "none", "info")
         exit missed
