@@ -1,5 +1,5 @@
-#include "gamewindow.h"
-#include "picturefolder.h"
+#include "window/gamewindow.h"
+#include "window/picturefolder.h"
 
 #include <QApplication>
 #include <QMessageBox>

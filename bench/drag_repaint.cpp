@@ -7,8 +7,8 @@
 // "full repaint"), averaged over MEASURED events. Outside valgrind the
 // client requests do nothing and the program only prints what it repainted.
 
-#include "gamewindow.h"
-#include "pictureboxwidget.h"
+#include "window/gamewindow.h"
+#include "window/pictureboxwidget.h"
 
 #include <QApplication>
 #include <QPaintEvent>

@@ -2,9 +2,9 @@
 // build it, and whole games from A to Z, through the handlers and through the
 // real window on Qt's offscreen platform.
 
-#include "board.h"
-#include "dragging.h"
-#include "selection.h"
+#include "rules/board.h"
+#include "rules/dragging.h"
+#include "rules/selection.h"
 #include "testgame.h"
 #include "windowdriver.h"
 

@@ -1,6 +1,6 @@
 // The game's start-up as app/main.cpp does it, ending after the first frame.
 #include "firstframeprobe.h"
-#include "gamewindow.h"
+#include "window/gamewindow.h"
 
 #include <QApplication>
 

@@ -2,7 +2,7 @@
 // decode to a sound picture or are refused with PictureLoadError; anything
 // else (a crash, a sanitizer report, another exception) is a fault.
 
-#include "gifdecoder.h"
+#include "controls/gifdecoder.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -4,13 +4,13 @@
 // that fills the next slot, so the game gets on through its letters. After
 // every event the game's invariants are checked; a broken one aborts.
 
-#include "board.h"
-#include "dragging.h"
 #include "play.h"
-#include "scene.h"
-#include "selection.h"
-#include "shapes.h"
-#include "startup.h"
+#include "rules/board.h"
+#include "rules/dragging.h"
+#include "rules/gameform.h"
+#include "rules/selection.h"
+#include "rules/shapes.h"
+#include "rules/startup.h"
 
 #include <array>
 #include <bit>
@@ -62,14 +62,14 @@ private:
 class Invariants {
 public:
     // Takes the game as it stands as the base of the next check.
-    void remember(const Scene& form)
+    void remember(const GameForm& form)
     {
         for (int i = 0; i < SLOT_COUNT; ++i)
             m_filled[i] = form.img_alpha[i].Tag().empty();
         m_letterNo = form.state.letterNo;
     }
 
-    void check(const Scene& form)
+    void check(const GameForm& form)
     {
         const GameState& s = form.state;
         if (s.selectedPiece != NO_PIECE && (s.selectedPiece < 0 || s.selectedPiece >= PIECE_COUNT))
@@ -106,7 +106,7 @@ private:
 class Player {
 public:
     Player()
-        : m_form(SLOTS, standIn)
+        : m_form(standIn)
     {
         m_form.pictureFolder = ZENTRIK_PICTURE_DIR;
         Form_Load(m_form);
@@ -180,7 +180,7 @@ private:
         deliver([&] { Picture1_MouseUp(m_form, 1, 0, x, y); });
     }
 
-    Scene m_form;
+    GameForm m_form;
     Invariants m_invariants;
 };
 

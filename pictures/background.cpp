@@ -1,7 +1,7 @@
-#include "background.h"
+#include "pictures/background.h"
 
-#include "dib.h"
-#include "random.h"
+#include "pictures/dib.h"
+#include "pictures/random.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,4 +1,4 @@
-#include "gifwriter.h"
+#include "pictures/gifwriter.h"
 
 #include <gif_lib.h>
 

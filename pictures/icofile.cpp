@@ -1,6 +1,6 @@
-#include "icofile.h"
+#include "pictures/icofile.h"
 
-#include "dib.h"
+#include "pictures/dib.h"
 
 #include <stdexcept>
 

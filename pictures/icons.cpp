@@ -1,4 +1,4 @@
-#include "icons.h"
+#include "pictures/icons.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "icofile.h"
+#include "pictures/icofile.h"
 
 #include <cstdint>
 #include <span>

@@ -1,6 +1,6 @@
 // zentrik-pictures <folder>: draws every picture the game needs into <folder>.
 
-#include "pictureset.h"
+#include "pictures/pictureset.h"
 
 #include <exception>
 #include <iostream>

@@ -1,9 +1,9 @@
-#include "pictureset.h"
+#include "pictures/pictureset.h"
 
-#include "background.h"
-#include "icons.h"
-#include "pngfile.h"
-#include "strokes.h"
+#include "pictures/background.h"
+#include "pictures/icons.h"
+#include "pictures/pngfile.h"
+#include "pictures/strokes.h"
 
 #include "design/shapes.h"
 

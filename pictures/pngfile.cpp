@@ -1,4 +1,4 @@
-#include "pngfile.h"
+#include "pictures/pngfile.h"
 
 #include <zlib.h>
 

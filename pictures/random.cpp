@@ -1,4 +1,4 @@
-#include "random.h"
+#include "pictures/random.h"
 
 Pcg32::Pcg32(uint64_t seed, uint64_t stream)
     : m_increment((stream << 1u) | 1u)

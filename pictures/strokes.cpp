@@ -1,6 +1,6 @@
-#include "strokes.h"
+#include "pictures/strokes.h"
 
-#include "gifwriter.h"
+#include "pictures/gifwriter.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,17 @@
-#include "board.h"
+#include "rules/board.h"
+
+// Left and Top in twips; every block is 750 x 750. The row steps by 1365,
+// except 1350 between pieces 2 and 3.
+// clang-format off
+const std::array<PieceDesign, PIECE_COUNT> PIECES{{
+    {1650, 8010, "c"   },
+    {3015, 8010, "c"   },
+    {4380, 8010, "vert"},
+    {5730, 8010, "vert"},
+    {7095, 8010, "vert"},
+    {8460, 8010, "vert"},
+}};
+// clang-format on
 
 // Left and Top in twips; every slot is 750 x 750. Slots of one letter overlap
 // where their strokes join.

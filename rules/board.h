@@ -1,10 +1,13 @@
 #pragma once
 
-#include "scene.h"
+#include "controls/scene.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
+
+// The six blocks in their row below the chart, by Piece index: curves first.
+extern const std::array<PieceDesign, PIECE_COUNT> PIECES;
 
 // The 77 slots that draw the alphabet chart, by img_alpha index.
 extern const std::array<SlotDesign, SLOT_COUNT> SLOTS;

@@ -1,8 +1,8 @@
-#include "dragging.h"
+#include "rules/dragging.h"
 
-#include "scene.h"
-#include "single.h"
-#include "snapping.h"
+#include "rules/gameform.h"
+#include "rules/single.h"
+#include "rules/snapping.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ constexpr float PUSH_BACK = 60;
 
 } // namespace
 
-void Picture1_MouseDown(Scene& form, int16_t, int16_t, float X, float Y)
+void Picture1_MouseDown(GameForm& form, int16_t, int16_t, float X, float Y)
 {
     GameState& s = form.state;
     if (s.selectedPiece == NO_PIECE)
@@ -27,7 +27,7 @@ void Picture1_MouseDown(Scene& form, int16_t, int16_t, float X, float Y)
     s.grabY = Y;
 }
 
-void Picture1_MouseMove(Scene& form, int16_t, int16_t, float X, float Y)
+void Picture1_MouseMove(GameForm& form, int16_t, int16_t, float X, float Y)
 {
     GameState& s = form.state;
     if (!s.dragging || s.selectedPiece == NO_PIECE)
@@ -64,7 +64,7 @@ void Picture1_MouseMove(Scene& form, int16_t, int16_t, float X, float Y)
     snapAfterMove(form);
 }
 
-void Picture1_MouseUp(Scene& form, int16_t, int16_t, float, float)
+void Picture1_MouseUp(GameForm& form, int16_t, int16_t, float, float)
 {
     form.state.dragging = false;
 }

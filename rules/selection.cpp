@@ -1,9 +1,9 @@
-#include "selection.h"
+#include "rules/selection.h"
 
-#include "scene.h"
-#include "shapes.h"
+#include "rules/gameform.h"
+#include "rules/shapes.h"
 
-void Piece_Click(Scene& form, int16_t Index)
+void Piece_Click(GameForm& form, int16_t Index)
 {
     GameState& s = form.state;
     if (s.finished)

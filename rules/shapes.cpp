@@ -1,4 +1,4 @@
-#include "shapes.h"
+#include "rules/shapes.h"
 
 const Shape* findShape(std::string_view tag)
 {

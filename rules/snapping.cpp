@@ -1,10 +1,10 @@
-#include "snapping.h"
+#include "rules/snapping.h"
 
-#include "board.h"
-#include "scene.h"
-#include "selection.h"
-#include "shapes.h"
-#include "single.h"
+#include "rules/board.h"
+#include "rules/gameform.h"
+#include "rules/selection.h"
+#include "rules/shapes.h"
+#include "rules/single.h"
 
 #include <cmath>
 
@@ -19,7 +19,7 @@ bool isNear(const Control& piece, const Control& slot)
 
 } // namespace
 
-void snapAfterMove(Scene& form)
+void snapAfterMove(GameForm& form)
 {
     GameState& s = form.state;
     const int16_t firstSlot = s.firstSlot;

@@ -1,5 +1,5 @@
-#include "board.h"
-#include "shapes.h"
+#include "rules/board.h"
+#include "rules/shapes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The pictures compiled into the program, as Qt reads them and the window
 // shows them, checked against what the generator drew.
 
-#include "background.h"
-#include "builtinpictures.h"
-#include "icons.h"
-#include "pictureboxwidget.h"
+#include "pictures/background.h"
+#include "pictures/icons.h"
+#include "window/builtinpictures.h"
+#include "window/pictureboxwidget.h"
 #include "windowdriver.h"
 
 #include <gtest/gtest.h>

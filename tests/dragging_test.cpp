@@ -1,4 +1,4 @@
-#include "dragging.h"
+#include "rules/dragging.h"
 #include "testgame.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The desktop's application icons, read back from the PNG files the build generated.
 
-#include "icons.h"
 #include "picturefiles.h"
+#include "pictures/icons.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -1,11 +1,11 @@
 // LoadPicture and decodeGif: real files decode with their transparency, and
 // every kind of bad file fails with a PictureLoadError that names it.
 
-#include "gifdecoder.h"
-#include "gifwriter.h"
-#include "picture.h"
+#include "controls/gifdecoder.h"
+#include "controls/picture.h"
 #include "picturefiles.h"
-#include "random.h"
+#include "pictures/gifwriter.h"
+#include "pictures/random.h"
 
 #include <gtest/gtest.h>
 

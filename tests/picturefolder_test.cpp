@@ -1,7 +1,7 @@
 // Finding the picture folder from the program's place, in a build tree and in
 // an installed tree that may have been moved.
 
-#include "picturefolder.h"
+#include "window/picturefolder.h"
 
 #include <gtest/gtest.h>
 

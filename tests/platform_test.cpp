@@ -1,4 +1,5 @@
-#include "pictureboxwidget.h"
+#include "window/pictureboxwidget.h"
+#include "window/qtconvert.h"
 #include "windowdriver.h"
 
 #include <QPointingDevice>

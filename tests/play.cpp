@@ -1,9 +1,9 @@
 #include "play.h"
 
-#include "scene.h"
-#include "shapes.h"
+#include "rules/gameform.h"
+#include "rules/shapes.h"
 
-std::optional<int> nextEmptySlot(const Scene& form)
+std::optional<int> nextEmptySlot(const GameForm& form)
 {
     const GameState& s = form.state;
     if (s.finished)
@@ -15,7 +15,7 @@ std::optional<int> nextEmptySlot(const Scene& form)
     return std::nullopt;
 }
 
-std::optional<int> freeBlockFor(const Scene& form, int slot)
+std::optional<int> freeBlockFor(const GameForm& form, int slot)
 {
     const Shape* shape = findShape(form.img_alpha[slot].Tag());
     if (!shape)

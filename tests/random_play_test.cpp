@@ -1,6 +1,6 @@
-#include "dragging.h"
 #include "play.h"
-#include "selection.h"
+#include "rules/dragging.h"
+#include "rules/selection.h"
 #include "testgame.h"
 
 #include <gtest/gtest.h>

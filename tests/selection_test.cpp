@@ -1,4 +1,4 @@
-#include "selection.h"
+#include "rules/selection.h"
 #include "testgame.h"
 
 #include <gtest/gtest.h>

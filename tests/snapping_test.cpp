@@ -1,6 +1,6 @@
-#include "board.h"
-#include "dragging.h"
-#include "selection.h"
+#include "rules/board.h"
+#include "rules/dragging.h"
+#include "rules/selection.h"
 #include "testgame.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "board.h"
-#include "selection.h"
+#include "rules/board.h"
+#include "rules/selection.h"
 #include "testgame.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ size_t characters(const std::string& utf8)
 TEST(StartUp, PlacesTheWindowAndSizesThePadFromItAndTheFirstBlock)
 {
     TestGame game;
-    const Scene& form = game.form;
+    const GameForm& form = game.form;
     EXPECT_EQ(form.Form1.Left(), 0);
     EXPECT_EQ(form.Form1.Top(), 0);
     EXPECT_EQ(form.Form1.Width(), 15360);
@@ -83,7 +83,7 @@ TEST(Scene, BlocksStandRedInTheirRowWithTheirDesignPictures)
 TEST(Scene, PadAndLabelsHaveTheirDesignValues)
 {
     TestGame game;
-    const Scene& form = game.form;
+    const GameForm& form = game.form;
     EXPECT_EQ(form.Picture1.BackColor(), 12582912u);
     EXPECT_EQ(form.Picture1.Tag(), "");
     EXPECT_EQ(form.Picture1.Picture(), nullptr);

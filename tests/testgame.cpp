@@ -1,11 +1,11 @@
 #include "testgame.h"
 
-#include "board.h"
-#include "dragging.h"
 #include "play.h"
-#include "selection.h"
-#include "shapes.h"
-#include "startup.h"
+#include "rules/board.h"
+#include "rules/dragging.h"
+#include "rules/selection.h"
+#include "rules/shapes.h"
+#include "rules/startup.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ PicturePtr standIn(const std::string& name)
 } // namespace
 
 TestGame::TestGame(fs::path pictureFolder)
-    : form(SLOTS, standIn)
+    : form(standIn)
     , s(form.state)
 {
     form.pictureFolder = std::move(pictureFolder);

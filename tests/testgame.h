@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scene.h"
+#include "rules/gameform.h"
 
 #include <filesystem>
 #include <string_view>
@@ -15,7 +15,7 @@ class TestGame {
 public:
     explicit TestGame(std::filesystem::path pictureFolder = PICTURE_DIR);
 
-    Scene form;
+    GameForm form;
     GameState& s;
 
     void click(int piece);

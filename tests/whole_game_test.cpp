@@ -1,6 +1,7 @@
-#include "board.h"
-#include "pictureboxwidget.h"
+#include "rules/board.h"
 #include "testgame.h"
+#include "window/pictureboxwidget.h"
+#include "window/qtconvert.h"
 #include "windowdriver.h"
 
 #include <QMessageBox>

@@ -1,6 +1,7 @@
-#include "pictureboxwidget.h"
-#include "selection.h"
+#include "rules/selection.h"
 #include "testgame.h"
+#include "window/pictureboxwidget.h"
+#include "window/qtconvert.h"
 #include "windowdriver.h"
 
 #include "design/background.h"

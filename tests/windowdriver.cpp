@@ -1,8 +1,9 @@
 #include "windowdriver.h"
 
-#include "pictureboxwidget.h"
 #include "play.h"
-#include "shapes.h"
+#include "rules/shapes.h"
+#include "window/pictureboxwidget.h"
+#include "window/qtconvert.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gamewindow.h"
+#include "window/gamewindow.h"
 
 #include "design/colours.h"
 
@@ -24,7 +24,7 @@ public:
     explicit WindowDriver(PictureFolder pictureFolder = std::filesystem::path(ZENTRIK_PICTURE_DIR));
 
     GameWindow window;
-    const Scene& form() const { return window.scene(); }
+    const GameForm& form() const { return window.scene(); }
 
     void click(int piece);
     // Press on the pad, move in a few steps so the block travels by

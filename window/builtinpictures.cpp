@@ -1,6 +1,6 @@
-#include "builtinpictures.h"
+#include "window/builtinpictures.h"
 
-#include "gifdecoder.h"
+#include "controls/gifdecoder.h"
 
 #include <QImageReader>
 #include <QResource>

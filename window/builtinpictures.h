@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture.h"
+#include "controls/picture.h"
 
 #include <QImage>
 

@@ -1,11 +1,12 @@
-#include "gamewindow.h"
+#include "window/gamewindow.h"
 
-#include "board.h"
-#include "builtinpictures.h"
-#include "dragging.h"
-#include "pictureboxwidget.h"
-#include "selection.h"
-#include "startup.h"
+#include "rules/board.h"
+#include "rules/dragging.h"
+#include "rules/selection.h"
+#include "rules/startup.h"
+#include "window/builtinpictures.h"
+#include "window/pictureboxwidget.h"
+#include "window/qtconvert.h"
 
 #include <QMessageBox>
 #include <QPaintEvent>
@@ -42,9 +43,9 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     // while the window is built and shown, and taken by the first paint.
     , m_backgroundLoading(std::async(
           std::launch::async, [] { return builtInImage("background.bmp").convertToFormat(QImage::Format_RGB32); }))
-    , m_scene(std::make_unique<Scene>(SLOTS, DesignStrokes()))
+    , m_scene(std::make_unique<GameForm>(DesignStrokes()))
 {
-    Scene& form = *m_scene;
+    GameForm& form = *m_scene;
     form.pictureFolder = pictureFolder.path;
 
     setAttribute(Qt::WA_OpaquePaintEvent);

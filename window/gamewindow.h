@@ -1,8 +1,8 @@
 #pragma once
 
-#include "controls.h"
-#include "picturefolder.h"
-#include "scene.h"
+#include "controls/controls.h"
+#include "rules/gameform.h"
+#include "window/picturefolder.h"
 
 #include <QFont>
 #include <QImage>
@@ -28,7 +28,7 @@ public:
     explicit GameWindow(PictureFolder pictureFolder, QWidget* parent = nullptr);
     ~GameWindow() override;
 
-    const Scene& scene() const { return *m_scene; }
+    const GameForm& scene() const { return *m_scene; }
     PictureBoxWidget* pieceWidget(int index) const { return m_pieces[index]; }
     PictureBoxWidget* padWidget() const { return m_pad; }
     // The message that reports a failure to the player, while it is up.
@@ -50,7 +50,7 @@ private:
     void reportMissingFolder(const PictureFolder& folder);
 
     std::future<QImage> m_backgroundLoading;
-    std::unique_ptr<Scene> m_scene;
+    std::unique_ptr<GameForm> m_scene;
     QImage m_background;
     std::array<QFont, 2> m_labelFonts; // Label1's and lblPicFile's
     std::array<PictureBoxWidget*, PIECE_COUNT> m_pieces{};

@@ -1,23 +1,8 @@
 #pragma once
 
-#include "controls.h"
+#include "controls/controls.h"
 
-#include <QImage>
 #include <QWidget>
-
-constexpr double TWIPS_PER_PIXEL = 15;
-
-/** Pixels for a position or size in twips, held to a sane range. */
-int toPixels(float twips);
-
-/** The rectangle a control covers, in the window's pixels. */
-QRect pixelRect(const Control& control);
-
-/** A view of a picture's pixels, valid while the picture lives. */
-QImage toQImage(const Picture& picture);
-
-/** QColor for a 0x00BBGGRR colour. */
-QColor toQColor(Colour colour);
 
 // Shows one PictureBox (a block or the drag pad) above the window's surface
 // and reports the mouse on it, with positions in twips inside the box.

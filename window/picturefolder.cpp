@@ -1,4 +1,4 @@
-#include "picturefolder.h"
+#include "window/picturefolder.h"
 
 #include <system_error>
 

@@ -1,4 +1,4 @@
-#include "controls.h"
+#include "controls/controls.h"
 
 #include <bit>
 

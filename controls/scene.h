@@ -1,16 +1,21 @@
 #pragma once
 
-#include "controls.h"
-#include "gamestate.h"
+#include "controls/controls.h"
 
 #include <array>
-#include <filesystem>
 #include <functional>
 #include <span>
 #include <string>
 
 constexpr int PIECE_COUNT = 6;
 constexpr int SLOT_COUNT = 77;
+
+// A block's design-time place and the shape it starts with.
+struct PieceDesign {
+    float Left;
+    float Top;
+    const char* Tag;
+};
 
 // A slot's design-time place and the shape it wants.
 struct SlotDesign {
@@ -23,11 +28,13 @@ struct SlotDesign {
 // "preview_upleft.gif" and so on.
 using DesignPictures = std::function<PicturePtr(const std::string& name)>;
 
-// The window with its 86 controls and the game state record, as the design
-// lays them out. Built once; nothing is added or removed afterwards.
+// The window with its 86 controls, as the design lays them out, the blocks
+// and the slots from their tables. Built once; nothing is added or removed
+// afterwards.
 class Scene {
 public:
-    Scene(std::span<const SlotDesign, SLOT_COUNT> slots, const DesignPictures& pictures);
+    Scene(std::span<const PieceDesign, PIECE_COUNT> pieces, std::span<const SlotDesign, SLOT_COUNT> slots,
+          const DesignPictures& pictures);
     Scene(const Scene&) = delete;
     Scene& operator=(const Scene&) = delete;
 
@@ -40,9 +47,4 @@ public:
     std::array<Image, SLOT_COUNT> img_alpha;
     Label Label1;
     Label lblPicFile;
-
-    GameState state;
-
-    // Where the sixteen picture files are read from while playing.
-    std::filesystem::path pictureFolder;
 };

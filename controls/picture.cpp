@@ -1,6 +1,6 @@
-#include "picture.h"
+#include "controls/picture.h"
 
-#include "gifdecoder.h"
+#include "controls/gifdecoder.h"
 
 #include <fstream>
 #include <system_error>

@@ -1,4 +1,4 @@
-#include "scene.h"
+#include "controls/scene.h"
 
 #include "design/colours.h"
 
@@ -7,21 +7,6 @@ namespace {
 // The window's own orange, which the labels and the selected block share.
 constexpr Colour WINDOW_ORANGE = COLOR_SELECTED;
 
-struct PieceDesign {
-    float Left;
-    const char* Tag;
-};
-
-constexpr std::array<PieceDesign, PIECE_COUNT> PIECES{{
-    {1650, "c"},
-    {3015, "c"},
-    {4380, "vert"},
-    {5730, "vert"},
-    {7095, "vert"},
-    {8460, "vert"},
-}};
-
-constexpr float PIECE_TOP = 8010;
 constexpr float BLOCK_SIZE = 750;
 
 // Letter A's three slots open the game as its current letter, so they show
@@ -38,7 +23,8 @@ void designLabel(Label& label, const char* name, float left, float top, float wi
 
 } // namespace
 
-Scene::Scene(std::span<const SlotDesign, SLOT_COUNT> slots, const DesignPictures& pictures)
+Scene::Scene(std::span<const PieceDesign, PIECE_COUNT> pieces, std::span<const SlotDesign, SLOT_COUNT> slots,
+             const DesignPictures& pictures)
 {
     Form1.design("Form1", -1, 0, 0, 15090, 11145);
     Form1.setCaption("Zentrik");
@@ -46,10 +32,10 @@ Scene::Scene(std::span<const SlotDesign, SLOT_COUNT> slots, const DesignPictures
 
     for (int i = 0; i < PIECE_COUNT; ++i) {
         PictureBox& piece = Piece[i];
-        piece.design("Piece", static_cast<int16_t>(i), PIECES[i].Left, PIECE_TOP, BLOCK_SIZE, BLOCK_SIZE);
+        piece.design("Piece", static_cast<int16_t>(i), pieces[i].Left, pieces[i].Top, BLOCK_SIZE, BLOCK_SIZE);
         piece.setBackColor(COLOR_UNSELECTED);
-        piece.setTag(PIECES[i].Tag);
-        piece.setPicture(pictures(std::string("block_") + PIECES[i].Tag + ".gif"));
+        piece.setTag(pieces[i].Tag);
+        piece.setPicture(pictures(std::string("block_") + pieces[i].Tag + ".gif"));
     }
 
     Picture1.design("Picture1", -1, 10140, 7260, 3510, 2325);

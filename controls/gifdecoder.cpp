@@ -1,4 +1,4 @@
-#include "gifdecoder.h"
+#include "controls/gifdecoder.h"
 
 #include <gif_lib.h>
 

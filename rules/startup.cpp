@@ -1,8 +1,8 @@
-#include "startup.h"
+#include "rules/startup.h"
 
-#include "scene.h"
+#include "rules/gameform.h"
 
-void Form_Load(Scene& form)
+void Form_Load(GameForm& form)
 {
     GameState& s = form.state;
 
