@@ -12,6 +12,8 @@ FUZZ_SECONDS ?= 60
 PACKAGES := g++ cmake make qt6-base-dev libgif-dev googletest libgtest-dev \
             libbenchmark-dev fonts-ipafont-gothic zlib1g-dev dpkg-dev \
             desktop-file-utils appstream
+# The icon PNGs are written with libpng.
+PACKAGES += libpng-dev
 
 # Installed by the targets that need them only, so that make test stays lean.
 BENCH_PACKAGES    := valgrind
