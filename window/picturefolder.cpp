@@ -11,7 +11,8 @@ fs::path findPictureFolder(const fs::path& program)
     fs::path beside = dir / "pictures";
     if (fs::is_directory(beside, error))
         return beside;
-    return (dir / ".." / "share" / "zentrik" / "pictures").lexically_normal();
+    // The build passes the installed pictures' place relative to the program's.
+    return (dir / ZENTRIK_PICTURES_FROM_BINDIR).lexically_normal();
 }
 
 fs::path findPictureFolder()
