@@ -20,6 +20,7 @@ BENCH_PACKAGES    := valgrind
 FUZZ_PACKAGES     := clang libclang-rt-14-dev
 MEMCHECK_PACKAGES := valgrind
 LINT_PACKAGES     := clang-format clang-tidy cppcheck
+LINT_PACKAGES     += lintian
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
