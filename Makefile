@@ -84,5 +84,10 @@ lint: build
 	@$(MAKE) --no-print-directory deps PACKAGES="$(LINT_PACKAGES)"
 	tools/lint $(BUILD)
 
+# The README's screenshot, docs/screenshot.png, taken from the window offscreen.
+.PHONY: screenshot
+screenshot: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target screenshot
+
 clean:
 	rm -rf $(BUILD) $(SANITIZE) $(BENCH) $(FUZZ)
