@@ -9,8 +9,8 @@ BENCH    ?= build-bench
 FUZZ     ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-PACKAGES := g++ cmake make qt6-base-dev libgif-dev googletest libgtest-dev \
-            libbenchmark-dev fonts-ipafont-gothic zlib1g-dev dpkg-dev \
+PACKAGES := g++ cmake make qt6-base-dev libgif-dev libpng-dev googletest libgtest-dev \
+            libbenchmark-dev fonts-ipafont-gothic dpkg-dev \
             desktop-file-utils appstream
 
 # Installed by the targets that need them only, so that make test stays lean.
@@ -18,6 +18,7 @@ BENCH_PACKAGES    := valgrind xvfb libx11-dev libxtst-dev libxdamage-dev
 FUZZ_PACKAGES     := clang libclang-rt-14-dev
 MEMCHECK_PACKAGES := valgrind
 LINT_PACKAGES     := clang-format clang-tidy cppcheck
+LINT_PACKAGES     += lintian
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -80,6 +81,11 @@ memcheck: build
 lint: build
 	@$(MAKE) --no-print-directory deps PACKAGES="$(LINT_PACKAGES)"
 	tools/lint $(BUILD)
+
+# The README's screenshot, docs/screenshot.png, taken from the window offscreen.
+.PHONY: screenshot
+screenshot: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target screenshot
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE) $(BENCH) $(FUZZ)

@@ -25,7 +25,8 @@ bool PictureFolder::exists() const
 PictureFolder findPictureFolder(const fs::path& programDir)
 {
     const fs::path beside = programDir / "pictures";
-    const fs::path installed = (programDir / ".." / "share" / "zentrik" / "pictures").lexically_normal();
+    // The build passes the installed pictures' place relative to the program's folder.
+    const fs::path installed = (programDir / ZENTRIK_PICTURES_FROM_BINDIR).lexically_normal();
     std::error_code error;
     return {fs::is_directory(beside, error) ? beside : installed, {beside, installed}};
 }

@@ -17,7 +17,8 @@ struct PictureFolder {
 };
 
 // Finds the picture folder from the folder the program runs from: "pictures"
-// beside it in a build tree, or "../share/zentrik/pictures" from its bin folder
-// in an installed tree, which may have been moved as a whole. When neither
+// beside it in a build tree, or in an installed tree, which may have been
+// moved as a whole, "../share/zentrik/pictures" from its games/ or bin/ folder
+// (ZENTRIK_PICTURES_FROM_BINDIR, set by the build). When neither
 // exists, the installed place is the one tried, and `searched` lists both.
 PictureFolder findPictureFolder(const std::filesystem::path& programDir);
