@@ -73,7 +73,7 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    GameWindow window(ZENTRIK_PICTURE_DIR);
+    GameWindow window(std::filesystem::path(ZENTRIK_PICTURE_DIR));
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;

@@ -7,7 +7,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    GameWindow window(ZENTRIK_PICTURE_DIR);
+    GameWindow window(std::filesystem::path(ZENTRIK_PICTURE_DIR));
     FirstFrameProbe probe(&window);
     window.show();
     return QApplication::exec();
