@@ -63,9 +63,12 @@ private:
     std::map<std::string, PicturePtr> m_decoded;
 };
 
+// The platform reads a window icon or a cursor long after it is set, and a
+// pixmap made from a wrapping image may keep using the wrapped pixels: the
+// copy gives it pixels of its own.
 QPixmap toPixmap(const PicturePtr& picture)
 {
-    return QPixmap::fromImage(toQImage(*picture));
+    return QPixmap::fromImage(toQImage(*picture).copy());
 }
 
 } // namespace

@@ -13,7 +13,7 @@ int toPixels(float twips);
 /** The rectangle a control covers, in the window's pixels. */
 QRect pixelRect(const Control& control);
 
-/** A view of a picture's pixels, valid while the picture lives. */
+/** A view of a picture's pixels, valid while the picture lives: paint with it at once, or copy() it. */
 QImage toQImage(const Picture& picture);
 
 /** QColor for a 0x00BBGGRR colour. */
