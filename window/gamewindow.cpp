@@ -3,6 +3,7 @@
 #include "bitmap.h"
 #include "board.h"
 #include "dragging.h"
+#include "framewatch.h"
 #include "pictureboxwidget.h"
 #include "selection.h"
 #include "startup.h"
@@ -113,6 +114,7 @@ GameWindow::GameWindow(std::filesystem::path pictureFolder, QWidget* parent)
     });
 
     form.observe(this);
+    connect(new FrameWatch(this), &FrameWatch::frameChanged, this, &GameWindow::fitFrame);
     placeWindow();
     handle([&] { Form_Load(form); });
 }
@@ -130,22 +132,26 @@ bool GameWindow::event(QEvent* event)
     const bool result = QWidget::event(event);
     switch (event->type()) {
     case QEvent::Show:
+    case QEvent::ShowToParent:
     case QEvent::Move:
     case QEvent::Resize:
-    case QEvent::WindowActivate: {
-        // Form1's size is the outer frame; once the frame is known, the client
-        // area is what it leaves. A window manager may tell the frame late,
-        // with no move or resize of its own, so activation looks again.
-        const QSize extra = frameGeometry().size() - size();
-        if (extra != m_frameExtra && extra.width() >= 0 && extra.height() >= 0) {
-            m_frameExtra = extra;
-            placeWindow();
-        }
-        break;
-    }
+    case QEvent::WindowActivate: fitFrame(); break;
     default: break;
     }
     return result;
+}
+
+void GameWindow::fitFrame()
+{
+    // Form1's size is the outer frame; once the frame is known, the client
+    // area is what it leaves. A window manager may tell the frame late, with
+    // no move or resize of its own: the frame watch and activation look again.
+    // On Wayland, Qt draws the frame itself and knows it once shown.
+    const QSize extra = frameGeometry().size() - size();
+    if (extra != m_frameExtra && extra.width() >= 0 && extra.height() >= 0) {
+        m_frameExtra = extra;
+        placeWindow();
+    }
 }
 
 void GameWindow::placeWindow()
