@@ -1,12 +1,14 @@
+#include "application.h"
 #include "gamewindow.h"
 #include "picturefolder.h"
 
-#include <QApplication>
 #include <QMessageBox>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> app = openDisplay(argc, argv);
+    if (!app)
+        return 1;
     try {
         GameWindow window(findPictureFolder());
         window.show();
