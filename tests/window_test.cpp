@@ -43,7 +43,10 @@ TEST(Window, OpensAtTheTopLeftWithTheDesignedLayout)
     WindowDriver game;
     const GameWindow& window = game.window;
     EXPECT_EQ(window.windowTitle(), "Zentrik");
-    EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(0, 0));
+    // Wayland tells a client nothing of where its window stands.
+    if (QGuiApplication::platformName() != "wayland") {
+        EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(0, 0));
+    }
     EXPECT_EQ(window.frameGeometry().size(), QSize(1024, 768));
     EXPECT_FALSE(window.windowIcon().isNull());
 
@@ -69,7 +72,7 @@ TEST(Window, ShowsTheChartInItsColoursOverTheBackground)
         EXPECT_EQ(at(shot, game.blockStrokePixel(piece)), DARK_BLUE) << piece;
     }
     EXPECT_EQ(at(shot, {700, 520}), QColor(0, 0, 0xC0)) << "the pad";
-    for (QPoint ground : {QPoint(5, 5), QPoint(1000, 300), QPoint(300, 740), QPoint(1010, 700)})
+    for (QPoint ground : {QPoint(5, 5), QPoint(1000, 300), QPoint(300, game.window.height() - 5), QPoint(1010, 700)})
         EXPECT_TRUE(BACKGROUND_PALETTE.contains(at(shot, ground).rgb() & 0xFFFFFF)) << ground.x() << "," << ground.y();
 }
 
