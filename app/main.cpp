@@ -1,12 +1,14 @@
+#include "window/application.h"
 #include "window/gamewindow.h"
 #include "window/picturefolder.h"
 
-#include <QApplication>
 #include <QMessageBox>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> app = openDisplay(argc, argv);
+    if (!app)
+        return 1;
     try {
         GameWindow window(findPictureFolder(QCoreApplication::applicationDirPath().toStdString()));
         window.show();

@@ -5,8 +5,8 @@
 #include "rules/board.h"
 #include "rules/dragging.h"
 #include "rules/selection.h"
-#include "testgame.h"
-#include "windowdriver.h"
+#include "tests/support/testgame.h"
+#include "tests/support/windowdriver.h"
 
 #include <QApplication>
 

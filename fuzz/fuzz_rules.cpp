@@ -4,13 +4,13 @@
 // that fills the next slot, so the game gets on through its letters. After
 // every event the game's invariants are checked; a broken one aborts.
 
-#include "play.h"
 #include "rules/board.h"
 #include "rules/dragging.h"
 #include "rules/gameform.h"
 #include "rules/selection.h"
 #include "rules/shapes.h"
 #include "rules/startup.h"
+#include "tests/support/play.h"
 
 #include <array>
 #include <bit>

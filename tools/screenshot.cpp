@@ -2,9 +2,9 @@
 // showing and saves what it draws there: A, B and C built, D's slots waiting,
 // and the block for D's first slot selected, turned and half-way there.
 
-#include "window/pictureboxwidget.h"
 #include "rules/shapes.h"
-#include "windowdriver.h"
+#include "tests/support/windowdriver.h"
+#include "window/pictureboxwidget.h"
 
 #include <QApplication>
 #include <QTest>

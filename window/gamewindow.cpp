@@ -5,6 +5,7 @@
 #include "rules/selection.h"
 #include "rules/startup.h"
 #include "window/builtinpictures.h"
+#include "window/framewatch.h"
 #include "window/pictureboxwidget.h"
 #include "window/qtconvert.h"
 
@@ -12,6 +13,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -80,6 +82,7 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     });
 
     form.observe(this);
+    connect(new FrameWatch(this), &FrameWatch::frameChanged, this, &GameWindow::fitFrame);
     placeWindow();
     handle([&] { Form_Load(form); });
 
@@ -101,22 +104,29 @@ bool GameWindow::event(QEvent* event)
     const bool result = QWidget::event(event);
     switch (event->type()) {
     case QEvent::Show:
+    case QEvent::ShowToParent:
     case QEvent::Move:
     case QEvent::Resize:
-    case QEvent::WindowActivate: {
-        // Form1's size is the outer frame; once the frame is known, the client
-        // area is what it leaves. A window manager may tell the frame late,
-        // with no move or resize of its own, so activation looks again.
-        const QSize extra = frameGeometry().size() - size();
-        if (extra != m_frameExtra && extra.width() >= 0 && extra.height() >= 0) {
-            m_frameExtra = extra;
-            placeWindow();
-        }
-        break;
-    }
+    case QEvent::WindowActivate: fitFrame(); break;
     default: break;
     }
     return result;
+}
+
+void GameWindow::fitFrame()
+{
+    // Form1's size is the outer frame; once the frame is known, the client
+    // area is what it leaves. A window manager may tell the frame late, with
+    // no move or resize of its own: the frame watch and activation look again.
+    // On Wayland, Qt draws the frame itself and knows it once shown.
+    // The platform window's own margins: the widget's cached frame is only
+    // brought up to date by a move or a resize, which a late frame may not bring.
+    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize extra(margins.left() + margins.right(), margins.top() + margins.bottom());
+    if (extra != m_frameExtra && extra.width() >= 0 && extra.height() >= 0) {
+        m_frameExtra = extra;
+        placeWindow();
+    }
 }
 
 void GameWindow::placeWindow()

@@ -40,6 +40,7 @@ protected:
 
 private:
     void controlChanged(const Control& control, Change change) override;
+    void fitFrame();
     void placeWindow();
     void takeBackground();
     PictureBoxWidget* widgetOf(const Control& control) const;

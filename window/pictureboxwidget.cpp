@@ -61,25 +61,53 @@ void PictureBoxWidget::paintEvent(QPaintEvent*)
         painter.drawImage(0, 0, toQImage(*picture));
 }
 
+bool PictureBoxWidget::event(QEvent* event)
+{
+    // A hidden window gets no release: a window manager that minimises the
+    // window, or moves it to another desktop, in the middle of a press takes
+    // the button's release with it.
+    if (event->type() == QEvent::Hide)
+        releaseLostButtons();
+    return QWidget::event(event);
+}
+
 void PictureBoxWidget::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_leftPressed = true;
-    emit mouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), twipsX(event), twipsY(event));
+    m_held |= event->button();
+    m_lastX = twipsX(event);
+    m_lastY = twipsY(event);
+    emit mouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), m_lastX, m_lastY);
 }
 
 void PictureBoxWidget::mouseMoveEvent(QMouseEvent* event)
 {
-    emit mouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()), twipsX(event), twipsY(event));
+    // The buttons pressed here are all up, yet no release came: another
+    // window took the mouse in between. A drag never runs on with no button
+    // held.
+    if (m_held && !(event->buttons() & m_held))
+        releaseLostButtons();
+    m_lastX = twipsX(event);
+    m_lastY = twipsY(event);
+    emit mouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()), m_lastX, m_lastY);
 }
 
 void PictureBoxWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click
-        = event->button() == Qt::LeftButton && m_leftPressed && rect().contains(event->position().toPoint());
-    if (event->button() == Qt::LeftButton)
-        m_leftPressed = false;
-    emit mouseUp(buttonCode(event->button()), shiftCode(event->modifiers()), twipsX(event), twipsY(event));
+    const bool click = event->button() == Qt::LeftButton && (m_held & Qt::LeftButton)
+        && rect().contains(event->position().toPoint());
+    m_held &= ~event->button();
+    m_lastX = twipsX(event);
+    m_lastY = twipsY(event);
+    emit mouseUp(buttonCode(event->button()), shiftCode(event->modifiers()), m_lastX, m_lastY);
     if (click)
         emit clicked();
+}
+
+void PictureBoxWidget::releaseLostButtons()
+{
+    if (!m_held)
+        return;
+    const Qt::MouseButtons lost = m_held;
+    m_held = Qt::NoButton;
+    emit mouseUp(buttonCode(lost), 0, m_lastX, m_lastY);
 }

@@ -22,12 +22,20 @@ signals:
     void mouseUp(int16_t button, int16_t shift, float x, float y);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // Ends a press whose release will never come, as the release would have.
+    void releaseLostButtons();
+
     const PictureBox& m_model;
-    bool m_leftPressed = false;
+    // The buttons pressed on the box and not released yet, and where the
+    // pointer last was, in twips.
+    Qt::MouseButtons m_held;
+    float m_lastX = 0;
+    float m_lastY = 0;
 };

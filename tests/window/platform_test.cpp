@@ -1,6 +1,6 @@
+#include "tests/support/windowdriver.h"
 #include "window/pictureboxwidget.h"
 #include "window/qtconvert.h"
-#include "windowdriver.h"
 
 #include <QPointingDevice>
 #include <QTest>

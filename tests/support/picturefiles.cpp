@@ -1,4 +1,4 @@
-#include "picturefiles.h"
+#include "tests/support/picturefiles.h"
 
 #include <fstream>
 #include <iterator>

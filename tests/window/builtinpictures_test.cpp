@@ -3,9 +3,9 @@
 
 #include "pictures/background.h"
 #include "pictures/icons.h"
+#include "tests/support/windowdriver.h"
 #include "window/builtinpictures.h"
 #include "window/pictureboxwidget.h"
-#include "windowdriver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "rules/board.h"
-#include "testgame.h"
+#include "tests/support/testgame.h"
+#include "tests/support/windowdriver.h"
 #include "window/pictureboxwidget.h"
 #include "window/qtconvert.h"
-#include "windowdriver.h"
 
 #include <QMessageBox>
 

@@ -3,9 +3,9 @@
 
 #include "controls/gifdecoder.h"
 #include "controls/picture.h"
-#include "picturefiles.h"
 #include "pictures/gifwriter.h"
 #include "pictures/random.h"
+#include "tests/support/picturefiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "testgame.h"
+#include "tests/support/testgame.h"
 
-#include "play.h"
 #include "rules/board.h"
 #include "rules/dragging.h"
 #include "rules/selection.h"
 #include "rules/shapes.h"
 #include "rules/startup.h"
+#include "tests/support/play.h"
 
 #include <gtest/gtest.h>
 

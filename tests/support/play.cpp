@@ -1,4 +1,4 @@
-#include "play.h"
+#include "tests/support/play.h"
 
 #include "rules/gameform.h"
 #include "rules/shapes.h"

@@ -1,6 +1,6 @@
 #include "rules/board.h"
 #include "rules/selection.h"
-#include "testgame.h"
+#include "tests/support/testgame.h"
 
 #include <gtest/gtest.h>
 

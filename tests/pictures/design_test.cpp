@@ -1,6 +1,6 @@
 // The background picture and the two icons, read back from their bytes.
 
-#include "picturefiles.h"
+#include "tests/support/picturefiles.h"
 
 #include "design/background.h"
 

@@ -1,7 +1,7 @@
 #include "rules/board.h"
 #include "rules/dragging.h"
 #include "rules/selection.h"
-#include "testgame.h"
+#include "tests/support/testgame.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The desktop's application icons, read back from the PNG files the build generated.
 
-#include "picturefiles.h"
 #include "pictures/icons.h"
+#include "tests/support/picturefiles.h"
 
 #include <gtest/gtest.h>
 #include <png.h>

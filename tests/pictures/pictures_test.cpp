@@ -1,6 +1,6 @@
 // The stroke pictures, read back from the files the build generated.
 
-#include "picturefiles.h"
+#include "tests/support/picturefiles.h"
 
 #include "design/colours.h"
 #include "design/shapes.h"

@@ -1,7 +1,7 @@
-#include "windowdriver.h"
+#include "tests/support/windowdriver.h"
 
-#include "play.h"
 #include "rules/shapes.h"
+#include "tests/support/play.h"
 #include "window/pictureboxwidget.h"
 #include "window/qtconvert.h"
 

@@ -1,5 +1,5 @@
 #include "rules/dragging.h"
-#include "testgame.h"
+#include "tests/support/testgame.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "rules/selection.h"
-#include "testgame.h"
+#include "tests/support/testgame.h"
+#include "tests/support/windowdriver.h"
 #include "window/pictureboxwidget.h"
 #include "window/qtconvert.h"
-#include "windowdriver.h"
 
 #include "design/background.h"
 #include "design/colours.h"
@@ -51,7 +51,10 @@ TEST(Window, OpensAtTheTopLeftWithTheDesignedLayout)
     WindowDriver game;
     const GameWindow& window = game.window;
     EXPECT_EQ(window.windowTitle(), "Zentrik");
-    EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(0, 0));
+    // Wayland tells a client nothing of where its window stands.
+    if (QGuiApplication::platformName() != "wayland") {
+        EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(0, 0));
+    }
     EXPECT_EQ(window.frameGeometry().size(), QSize(1024, 768));
     EXPECT_FALSE(window.windowIcon().isNull());
 
@@ -77,7 +80,7 @@ TEST(Window, ShowsTheChartInItsColoursOverTheBackground)
         EXPECT_EQ(at(shot, game.blockStrokePixel(piece)), DARK_BLUE) << piece;
     }
     EXPECT_EQ(at(shot, {700, 520}), QColor::fromRgb(toRgb(PAD_BLUE))) << "the pad";
-    for (QPoint ground : {QPoint(5, 5), QPoint(1000, 300), QPoint(300, 740), QPoint(1010, 700)})
+    for (QPoint ground : {QPoint(5, 5), QPoint(1000, 300), QPoint(300, game.window.height() - 5), QPoint(1010, 700)})
         EXPECT_TRUE(inBackgroundPalette(at(shot, ground))) << ground.x() << "," << ground.y();
 }
 

@@ -1,5 +1,5 @@
 #include "rules/selection.h"
-#include "testgame.h"
+#include "tests/support/testgame.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QApplication>
+
+#include <memory>
+
+// The desktop entry's id: docks and Wayland compositors pair the window with
+// its launcher and icon through it.
+inline constexpr char DESKTOP_ID[] = "io.github.zentrik.Zentrik";
+
+/** Names the application as its desktop entry does; call before making the QApplication. */
+void setDesktopIdentity();
+
+/**
+ * Makes the QApplication on the display the environment names. With no
+ * display, or one that cannot be reached, prints one line in English and
+ * Japanese that says so and how to get one, and returns null or ends the
+ * program with status 1: Qt's own answer would be an abort.
+ */
+std::unique_ptr<QApplication> openDisplay(int& argc, char** argv);
