@@ -45,6 +45,10 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     // while the window is built and shown, and taken by the first paint.
     , m_backgroundLoading(std::async(
           std::launch::async, [] { return builtInImage("background.bmp").convertToFormat(QImage::Format_RGB32); }))
+    // Reading the first icon loads Qt's icon plugin: done on the side too,
+    // while the scene is built.
+    , m_iconsLoading(std::async(std::launch::async,
+                                [] { return std::pair(builtInImage("zentrik.ico"), builtInImage("pad.ico")); }))
     , m_scene(std::make_unique<GameForm>(DesignStrokes()))
 {
     GameForm& form = *m_scene;
@@ -52,7 +56,6 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
 
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QString::fromStdString(form.Form1.Caption()));
-    setWindowIcon(QIcon(QPixmap::fromImage(builtInImage("zentrik.ico"))));
     m_labelFonts = {labelFont(form.Label1), labelFont(form.lblPicFile)};
 
     // Later siblings stand above earlier ones. Every block stands above the
@@ -70,7 +73,9 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     }
 
     m_pad->setMouseTracking(true);
-    m_pad->setCursor(QCursor(QPixmap::fromImage(builtInImage("pad.ico")), 16, 16));
+    const auto [icon, padPointer] = m_iconsLoading.get();
+    setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+    m_pad->setCursor(QCursor(QPixmap::fromImage(padPointer), 16, 16));
     connect(m_pad, &PictureBoxWidget::mouseDown, this, [this](int16_t button, int16_t shift, float x, float y) {
         handle([&] { Picture1_MouseDown(*m_scene, button, shift, x, y); });
     });

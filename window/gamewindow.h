@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <future>
 #include <memory>
+#include <utility>
 
 class PictureBoxWidget;
 
@@ -51,6 +52,7 @@ private:
     void reportMissingFolder(const PictureFolder& folder);
 
     std::future<QImage> m_backgroundLoading;
+    std::future<std::pair<QImage, QImage>> m_iconsLoading; // the window icon and the pad pointer
     std::unique_ptr<GameForm> m_scene;
     QImage m_background;
     std::array<QFont, 2> m_labelFonts; // Label1's and lblPicFile's
