@@ -29,6 +29,9 @@ int main(int argc, char* argv[])
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef ZENTRIK_TEST_SCALE_FACTOR
+    qputenv("QT_SCALE_FACTOR", ZENTRIK_TEST_SCALE_FACTOR);
+#endif
     setDesktopIdentity();
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);

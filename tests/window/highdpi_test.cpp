@@ -1,21 +1,16 @@
+// The window on a screen at twice the pixels: this program's main asks Qt for
+// a scale factor of 2 before the application starts.
+
 #include "tests/support/windowdriver.h"
 #include "window/pictureboxwidget.h"
 #include "window/qtconvert.h"
 
-#include <QPointingDevice>
-#include <QTest>
-
 #include <gtest/gtest.h>
 
-#include <memory>
-
-// Runs only at a device pixel ratio of 2 (QT_SCALE_FACTOR=2): CTest starts
-// this suite a second time with it.
 TEST(HighDpi, EveryPicturePixelBecomesASharpTwoByTwoSquare)
 {
     WindowDriver game;
-    if (game.window.devicePixelRatio() != 2)
-        GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
+    ASSERT_EQ(game.window.devicePixelRatio(), 2) << "the screen is not at twice the pixels";
 
     game.click(2);
     game.click(2); // a diagonal, whose edges would show any smoothing
@@ -55,33 +50,7 @@ TEST(HighDpi, EveryPicturePixelBecomesASharpTwoByTwoSquare)
 TEST(HighDpi, LayoutStaysInLogicalPixels)
 {
     WindowDriver game;
-    if (game.window.devicePixelRatio() != 2)
-        GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
+    ASSERT_EQ(game.window.devicePixelRatio(), 2) << "the screen is not at twice the pixels";
     EXPECT_EQ(game.window.frameGeometry(), QRect(0, 0, 1024, 768));
     EXPECT_EQ(game.window.padWidget()->pos(), QPoint(676, 484));
-}
-
-TEST(Touch, TapSelectsAndTurnsAndAFingerDragsOnThePad)
-{
-    WindowDriver game;
-    const std::unique_ptr<QPointingDevice> device(QTest::createTouchDevice());
-    QPointingDevice* finger = device.get();
-    const QPoint block = game.window.pieceWidget(3)->geometry().center();
-
-    QTest::touchEvent(&game.window, finger).press(0, block);
-    QTest::touchEvent(&game.window, finger).release(0, block);
-    EXPECT_EQ(game.form().state.selectedPiece, 3);
-    EXPECT_EQ(game.form().Piece[3].Tag(), "vert");
-
-    QTest::touchEvent(&game.window, finger).press(0, block);
-    QTest::touchEvent(&game.window, finger).release(0, block);
-    EXPECT_EQ(game.form().Piece[3].Tag(), "upright");
-
-    const QPoint pad = game.window.padWidget()->geometry().center();
-    QTest::touchEvent(&game.window, finger).press(0, pad);
-    for (int step = 1; step <= 5; ++step)
-        QTest::touchEvent(&game.window, finger).move(0, pad + QPoint(-4 * step, -2 * step));
-    QTest::touchEvent(&game.window, finger).release(0, pad + QPoint(-20, -10));
-    EXPECT_EQ(game.form().Piece[3].Left(), 5730 - 20 * 60);
-    EXPECT_EQ(game.form().Piece[3].Top(), 8010 - 10 * 60);
 }
