@@ -95,6 +95,21 @@ public:
         ASSERT_TRUE(until([&] { return target.Tag().empty(); })) << "slot " << slot << " filled";
     }
 
+    // Selects the block, presses on the pad and drags it 10 pixels left,
+    // leaving the button held.
+    void startDrag(int piece)
+    {
+        const QWidget* pad = m_game.window.padWidget();
+        const PictureBox& block = m_game.form().Piece[piece];
+        const float dragged = block.Left() - 10 * 60;
+        click(piece);
+        ASSERT_TRUE(until([&] { return m_game.form().state.selectedPiece == piece; }));
+        x.moveTo(onScreen(pad, {100, 100}));
+        x.press();
+        x.moveTo(onScreen(pad, {90, 100}));
+        ASSERT_TRUE(until([&] { return block.Left() == dragged; }));
+    }
+
 private:
     WindowDriver& m_game;
 };
@@ -180,12 +195,8 @@ TEST(WindowManager, MinimisingDuringADragEndsIt)
     const QWidget* pad = game.window.padWidget();
     const PictureBox& block = game.form().Piece[4];
     const float dragged = block.Left() - 10 * 60;
-    player.click(4);
-    ASSERT_TRUE(player.until([&] { return game.form().state.selectedPiece == 4; }));
-    player.x.moveTo(player.onScreen(pad, {100, 100}));
-    player.x.press();
-    player.x.moveTo(player.onScreen(pad, {90, 100}));
-    ASSERT_TRUE(player.until([&] { return block.Left() == dragged; }));
+    player.startDrag(4);
+    ASSERT_FALSE(testing::Test::HasFatalFailure());
 
     player.x.iconify(game.window.winId());
     ASSERT_TRUE(player.until([&] { return game.window.isMinimized(); }));
@@ -207,12 +218,8 @@ TEST(WindowManager, APopupTakingTheMouseDuringADragEndsIt)
     const QWidget* pad = game.window.padWidget();
     const PictureBox& block = game.form().Piece[4];
     const float dragged = block.Left() - 10 * 60;
-    player.click(4);
-    ASSERT_TRUE(player.until([&] { return game.form().state.selectedPiece == 4; }));
-    player.x.moveTo(player.onScreen(pad, {100, 100}));
-    player.x.press();
-    player.x.moveTo(player.onScreen(pad, {90, 100}));
-    ASSERT_TRUE(player.until([&] { return block.Left() == dragged; }));
+    player.startDrag(4);
+    ASSERT_FALSE(testing::Test::HasFatalFailure());
 
     // A popup grabs the pointer; the button goes up while it holds it.
     QMenu menu;
