@@ -86,7 +86,7 @@ QStringList XServer::windowClass(unsigned long window) const
     XClassHint hint{};
     if (!XGetClassHint(m_display, window, &hint))
         return {};
-    const QStringList names{QString::fromLocal8Bit(hint.res_name), QString::fromLocal8Bit(hint.res_class)};
+    QStringList names{QString::fromLocal8Bit(hint.res_name), QString::fromLocal8Bit(hint.res_class)};
     XFree(hint.res_name);
     XFree(hint.res_class);
     return names;

@@ -30,8 +30,10 @@ void expectSamePixels(const XImagePixels& shown, const QImage& decoded, const ch
     ASSERT_EQ(shown.size, decoded.size()) << what;
     int different = 0;
     for (int y = 0; y < decoded.height(); ++y) {
-        for (int x = 0; x < decoded.width(); ++x)
-            different += shown.pixels[static_cast<size_t>(y * decoded.width() + x)] != decoded.pixel(x, y);
+        for (int x = 0; x < decoded.width(); ++x) {
+            const auto at = static_cast<size_t>(y) * static_cast<size_t>(decoded.width()) + static_cast<size_t>(x);
+            different += shown.pixels[at] != decoded.pixel(x, y);
+        }
     }
     EXPECT_EQ(different, 0) << what << ": pixels that differ from the decoded icon";
 }
