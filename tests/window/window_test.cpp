@@ -128,6 +128,19 @@ TEST(Window, ClickSelectsAndTurnsTheBlockOnScreen)
     EXPECT_EQ(at(game.grab(), game.blockStrokePixel(2)), DARK_BLUE);
 }
 
+// A child who clicks quickly must not lose a turn: the second press of a
+// double click arrives as a double-click event, and it counts as a click too.
+TEST(Window, ADoubleClickIsTwoClicks)
+{
+    WindowDriver game;
+    QWidget* block = game.window.pieceWidget(4);
+    QTest::mouseClick(block, Qt::LeftButton, {}, QPoint(25, 25));
+    QTest::mouseDClick(block, Qt::LeftButton, {}, QPoint(25, 25));
+    QTest::mouseRelease(block, Qt::LeftButton, {}, QPoint(25, 25));
+    EXPECT_EQ(game.form().state.selectedPiece, 4);
+    EXPECT_EQ(game.form().Piece[4].Tag(), "upright") << "selected by the first click, turned by the second";
+}
+
 TEST(Window, PadDragMovesTheBlockFourTimesAsFarAndRepaintsOnlyAroundIt)
 {
     WindowDriver game;
