@@ -137,8 +137,15 @@ void GameWindow::fitFrame()
 void GameWindow::placeWindow()
 {
     const Form& window = m_scene->Form1;
-    move(toPixels(window.Left()), toPixels(window.Top()));
+    const QPoint frameCorner(toPixels(window.Left()), toPixels(window.Top()));
     setFixedSize(QSize(toPixels(window.Width()), toPixels(window.Height())) - m_frameExtra);
+    // The widget measures its position with its cached frame, which a late
+    // frame leaves stale: it would take the window as placed already and ask
+    // nothing. Once there is a platform window, ask it for the frame's place.
+    if (QWindow* handle = windowHandle(); handle && handle->handle())
+        handle->setFramePosition(frameCorner);
+    else
+        move(frameCorner);
 }
 
 void GameWindow::paintEvent(QPaintEvent* event)
