@@ -98,12 +98,12 @@ public:
     }
 
     // Selects the block, presses on the pad and drags it 10 pixels left,
-    // leaving the button held.
-    void startDrag(int piece)
+    // leaving the button held; `dragged` is where the block then stands.
+    void startDrag(int piece, float& dragged)
     {
         const QWidget* pad = m_game.window.padWidget();
         const PictureBox& block = m_game.form().Piece[piece];
-        const float dragged = block.Left() - 10 * 60;
+        dragged = block.Left() - 10 * 60;
         click(piece);
         ASSERT_TRUE(until([&] { return m_game.form().state.selectedPiece == piece; }));
         x.moveTo(onScreen(pad, {100, 100}));
@@ -196,9 +196,8 @@ TEST(WindowManager, MinimisingDuringADragEndsIt)
     XPlayer player(game);
     const QWidget* pad = game.window.padWidget();
     const PictureBox& block = game.form().Piece[4];
-    const float dragged = block.Left() - 10 * 60;
-    player.startDrag(4);
-    ASSERT_FALSE(testing::Test::HasFatalFailure());
+    float dragged = 0;
+    ASSERT_NO_FATAL_FAILURE(player.startDrag(4, dragged));
 
     player.x.iconify(game.window.winId());
     ASSERT_TRUE(player.until([&] { return game.window.isMinimized(); }));
@@ -219,9 +218,8 @@ TEST(WindowManager, APopupTakingTheMouseDuringADragEndsIt)
     XPlayer player(game);
     const QWidget* pad = game.window.padWidget();
     const PictureBox& block = game.form().Piece[4];
-    const float dragged = block.Left() - 10 * 60;
-    player.startDrag(4);
-    ASSERT_FALSE(testing::Test::HasFatalFailure());
+    float dragged = 0;
+    ASSERT_NO_FATAL_FAILURE(player.startDrag(4, dragged));
 
     // A popup grabs the pointer; the button goes up while it holds it.
     QMenu menu;
