@@ -1,6 +1,6 @@
 #include "controls/controls.h"
 
-#include <bit>
+#include <cstring>
 
 void Control::design(std::string name, int16_t index, float left, float top, float width, float height)
 {
@@ -29,7 +29,7 @@ void Control::changed(Change change) const
 void Control::setGeometry(float& field, float value)
 {
     // Compare bit patterns, not values: -0 and +0 or two NaNs are still a change.
-    if (std::bit_cast<uint32_t>(field) == std::bit_cast<uint32_t>(value))
+    if (std::memcmp(&field, &value, sizeof value) == 0)
         return;
     field = value;
     changed(Change::Geometry);

@@ -2,6 +2,7 @@
 
 #include "rules/board.h"
 #include "rules/dragging.h"
+#include "rules/messages.h"
 #include "rules/selection.h"
 #include "rules/startup.h"
 #include "window/builtinpictures.h"
@@ -229,26 +230,18 @@ void GameWindow::handle(Handler&& handler)
     try {
         handler();
     } catch (const PictureLoadError& error) {
-        reportFailure(tr("画像を読み込めませんでした。ゲームはそのまま続けられます。\n\n"
-                         "Zentrik could not load the picture\n%1\n(%2).\n\nThe game goes on.")
-                          .arg(QString::fromStdString(error.path()), QString::fromStdString(error.reason())));
+        reportFailure(QString::fromStdString(pictureFailureMessage(error.path(), error.reason())));
     } catch (const std::exception& error) {
-        reportFailure(tr("問題が起きましたが、ゲームはそのまま続けられます。\n\n"
-                         "Something went wrong: %1.\n\nThe game goes on.")
-                          .arg(QString::fromUtf8(error.what())));
+        reportFailure(QString::fromStdString(::failureMessage(error.what())));
     }
 }
 
 void GameWindow::reportMissingFolder(const PictureFolder& folder)
 {
-    QString places;
+    std::vector<std::string> places;
     for (const std::filesystem::path& place : folder.searched)
-        places += "\n" + QString::fromStdString(place.string());
-    reportFailure(tr("画像のフォルダが見つかりません。ブロックを回すことと、次の文字を黄色にすることができません。\n\n"
-                     "Zentrik could not find its picture folder. It looked in:%1\n\n"
-                     "Until the folder is there, blocks cannot turn and the next letter cannot turn yellow. "
-                     "The game goes on.")
-                      .arg(places));
+        places.push_back(place.string());
+    reportFailure(QString::fromStdString(missingFolderMessage(places)));
 }
 
 void GameWindow::reportFailure(const QString& what)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/controls.h"
+#include "controls/pixels.h"
 
 #include <QColor>
 #include <QImage>
@@ -8,11 +9,6 @@
 
 // From the controls' units to Qt's: twips to pixels, 0x00BBGGRR to QColor,
 // Picture to QImage.
-
-constexpr double TWIPS_PER_PIXEL = 15;
-
-/** Pixels for a position or size in twips, held to a sane range. */
-int toPixels(float twips);
 
 /** The rectangle a control covers, in the window's pixels. */
 QRect pixelRect(const Control& control);

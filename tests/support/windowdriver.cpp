@@ -11,29 +11,6 @@
 
 #include <cmath>
 
-namespace {
-
-bool opaqueAt(const Image& slot, QPoint window)
-{
-    const QPoint local = window - pixelRect(slot).topLeft();
-    const Picture& picture = *slot.Picture();
-    return local.x() >= 0 && local.y() >= 0 && local.x() < picture.width() && local.y() < picture.height()
-        && picture.pixel(local.x(), local.y()) != 0;
-}
-
-QPoint findPixel(const PictureBox& piece, bool stroke)
-{
-    const Picture& picture = *piece.Picture();
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) {
-            if ((picture.pixel(x, y) != 0) == stroke)
-                return pixelRect(piece).topLeft() + QPoint(x, y);
-        }
-    }
-    return {};
-}
-
-} // namespace
 
 WindowDriver::WindowDriver(PictureFolder pictureFolder)
     : window(std::move(pictureFolder))
@@ -92,30 +69,22 @@ QImage WindowDriver::grab()
 
 QPoint WindowDriver::strokePixel(int slot) const
 {
-    const Image& own = form().img_alpha[slot];
-    const QRect box = pixelRect(own);
-    for (int y = box.top(); y <= box.bottom(); ++y) {
-        for (int x = box.left(); x <= box.right(); ++x) {
-            const QPoint point(x, y);
-            if (!opaqueAt(own, point))
-                continue;
-            bool alone = true;
-            for (const Image& other : form().img_alpha)
-                alone = alone && (&other == &own || !opaqueAt(other, point));
-            if (alone)
-                return point;
-        }
+    const std::optional<PixelPoint> pixel = ::strokePixel(form(), slot);
+    if (!pixel) {
+        ADD_FAILURE() << "slot " << slot << " has no pixel of its own";
+        return {};
     }
-    ADD_FAILURE() << "slot " << slot << " has no pixel of its own";
-    return {};
+    return {pixel->x, pixel->y};
 }
 
 QPoint WindowDriver::groundPixel(int piece) const
 {
-    return findPixel(form().Piece[piece], false);
+    const PixelPoint pixel = blockPixel(form(), piece, false);
+    return {pixel.x, pixel.y};
 }
 
 QPoint WindowDriver::blockStrokePixel(int piece) const
 {
-    return findPixel(form().Piece[piece], true);
+    const PixelPoint pixel = blockPixel(form(), piece, true);
+    return {pixel.x, pixel.y};
 }

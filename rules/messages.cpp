@@ -1,0 +1,27 @@
+#include "rules/messages.h"
+
+std::string pictureFailureMessage(const std::string& path, const std::string& reason)
+{
+    return "画像を読み込めませんでした。ゲームはそのまま続けられます。\n\n"
+           "Zentrik could not load the picture\n"
+        + path + "\n(" + reason + ").\n\nThe game goes on.";
+}
+
+std::string failureMessage(const std::string& what)
+{
+    return "問題が起きましたが、ゲームはそのまま続けられます。\n\n"
+           "Something went wrong: "
+        + what + ".\n\nThe game goes on.";
+}
+
+std::string missingFolderMessage(std::span<const std::string> places)
+{
+    std::string list;
+    for (const std::string& place : places)
+        list += "\n" + place;
+    return "画像のフォルダが見つかりません。ブロックを回すことと、次の文字を黄色にすることができません。\n\n"
+           "Zentrik could not find its picture folder. It looked in:"
+        + list
+        + "\n\nUntil the folder is there, blocks cannot turn and the next letter cannot turn yellow. "
+          "The game goes on.";
+}
