@@ -8,11 +8,16 @@ JOBS     ?= $(shell nproc)
 BENCH    ?= build-bench
 FUZZ     ?= build-fuzz
 FUZZ_SECONDS ?= 60
+WEB      ?= build-web
+WASM     ?= build-wasm
+GIFLIB   ?= build-giflib
+WEB_PORT ?= 8000
 
 PACKAGES := g++ cmake make qt6-base-dev libgif-dev libpng-dev googletest libgtest-dev \
             libbenchmark-dev fonts-ipafont-gothic dpkg-dev \
             desktop-file-utils appstream \
-            xvfb openbox x11-utils weston qt6-wayland libxcb1-dev libx11-dev libxfixes-dev libxtst-dev
+            xvfb openbox x11-utils weston qt6-wayland libxcb1-dev libx11-dev libxfixes-dev libxtst-dev \
+            emscripten chromium python3 python3-websocket python3-pil
 
 # Installed by the targets that need them only, so that make test stays lean.
 BENCH_PACKAGES    := valgrind xvfb libx11-dev libxtst-dev libxdamage-dev
@@ -20,10 +25,15 @@ FUZZ_PACKAGES     := clang libclang-rt-14-dev
 MEMCHECK_PACKAGES := valgrind
 LINT_PACKAGES     := clang-format clang-tidy cppcheck
 LINT_PACKAGES     += lintian
+WEB_PACKAGES      := emscripten dpkg-dev python3
+
+# Debian's emscripten runs its tools with Node, which must be told where
+# Debian keeps their modules.
+EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test sanitize install package bench fuzz memcheck lint clean
+.PHONY: deps build run test sanitize install package bench fuzz memcheck lint clean web web-run
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -44,11 +54,13 @@ build: deps $(BUILD)/CMakeCache.txt
 run: build
 	./$(BUILD)/zentrik
 
-test: build
+test: build web
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The browser tests play a page whose core is built with the sanitizers too.
 sanitize: deps
-	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DZENTRIK_SANITIZE=ON
+	@$(MAKE) --no-print-directory web WEB=$(SANITIZE)-web WASM=$(SANITIZE)-wasm WEB_OPTIONS=-DZENTRIK_SANITIZE=ON
+	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DZENTRIK_SANITIZE=ON -DZENTRIK_WEB_SITE=$(CURDIR)/$(SANITIZE)-web
 	cmake --build $(SANITIZE) -j $(JOBS)
 	cd $(SANITIZE) && ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
@@ -88,5 +100,21 @@ lint: build
 screenshot: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target screenshot
 
+# The page: the core compiled by emscripten with the browser front end, put
+# together in $(WEB), a static folder for any web server. The generator of the
+# native build draws its pictures; giflib is Debian's source (web/fetch-giflib).
+web: deps $(BUILD)/CMakeCache.txt
+	@$(MAKE) --no-print-directory deps PACKAGES="$(WEB_PACKAGES)"
+	cmake --build $(BUILD) -j $(JOBS) --target pictures
+	web/fetch-giflib $(GIFLIB)
+	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(WASM) -DZENTRIK_PICTURE_DIR=$(CURDIR)/$(BUILD)/pictures \
+	    -DZENTRIK_GIFLIB_DIR=$(CURDIR)/$(GIFLIB)/src -DZENTRIK_SITE_DIR=$(CURDIR)/$(WEB) $(WEB_OPTIONS) >/dev/null
+	$(EMSCRIPTEN_ENV) cmake --build $(WASM) -j $(JOBS)
+
+# Serves the page on this machine only, at WEB_PORT.
+web-run: web
+	@echo "Zentrik in the browser: http://localhost:$(WEB_PORT)/ (Ctrl+C ends)"
+	/usr/bin/python3 -m http.server --bind 127.0.0.1 --directory $(WEB) $(WEB_PORT)
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE) $(BENCH) $(FUZZ)
+	rm -rf $(BUILD) $(SANITIZE) $(BENCH) $(FUZZ) $(WEB) $(WASM) $(GIFLIB) $(SANITIZE)-web $(SANITIZE)-wasm

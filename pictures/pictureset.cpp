@@ -40,6 +40,8 @@ std::vector<PictureFile> makePictureSet()
         const std::string size = std::to_string(bear.size * scale);
         files.push_back({"icons/zentrik-" + size + ".png", encodeIconPng(bear, scale)});
     }
+    // The pad pointer for the browser, whose cursors are pictures of their own.
+    files.push_back({"icons/pad-pointer.png", encodeIconPng(padPointerImage(), 1)});
     return files;
 }
 

@@ -12,7 +12,7 @@ struct PictureFile {
 };
 
 /** Every picture the game needs: the sixteen picture files, the design-time pictures under "design/", then the
-    application icons under "icons/". */
+    application icons and the pad pointer as PNG under "icons/". */
 std::vector<PictureFile> makePictureSet();
 
 /** Writes makePictureSet() into `folder`, creating it and its subfolders. */

@@ -1,0 +1,71 @@
+// The page's entry: show the scene, fetch the picture files, then start.
+
+#include "web/page.h"
+
+#include <emscripten/bind.h>
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <memory>
+
+namespace {
+
+// The one page; it lives as long as the browser's tab.
+std::unique_ptr<Page> page;
+
+void padEvent(emscripten::val event)
+{
+    page->padEvent(event);
+}
+
+void pieceEvent(emscripten::val event)
+{
+    page->pieceEvent(event);
+}
+
+void preventDefault(emscripten::val event)
+{
+    event.call<void>("preventDefault");
+}
+
+EM_BOOL resized(int, const EmscriptenUiEvent*, void*)
+{
+    page->fitViewport();
+    return false;
+}
+
+EM_BOOL keyDown(int, const EmscriptenKeyboardEvent* event, void*)
+{
+    return page->keyDown(event->key);
+}
+
+} // namespace
+
+// The functions the page's event listeners call.
+EMSCRIPTEN_BINDINGS(zentrik)
+{
+    emscripten::function("padEvent", &padEvent);
+    emscripten::function("pieceEvent", &pieceEvent);
+    emscripten::function("preventDefault", &preventDefault);
+}
+
+int main()
+{
+    try {
+        page = std::make_unique<Page>();
+    } catch (const std::exception& error) {
+        emscripten::val line = emscripten::val::global("document").call<emscripten::val>("createElement",
+                                                                                         emscripten::val("p"));
+        line.set("className", "needs");
+        line.set("textContent", std::string("Zentrik cannot start: ") + error.what());
+        emscripten::val::global("document")["body"].call<void>("appendChild", line);
+        return 1;
+    }
+    emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, false, resized);
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, false, keyDown);
+    // The handlers read picture files and cannot wait for the network: the
+    // files come first, then the start-up, then the events.
+    fetchPictures("pictures/", "/pictures", [](FetchedPictures pictures) { page->start(std::move(pictures)); });
+    // The page lives on after main, taking events, until the tab is closed.
+    emscripten_exit_with_live_runtime();
+}

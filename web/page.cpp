@@ -1,0 +1,203 @@
+#include "web/page.h"
+
+#include "controls/pixels.h"
+#include "design/background.h"
+#include "rules/messages.h"
+#include "rules/startup.h"
+#include "web/designpictures.h"
+#include "web/dom.h"
+
+#include <algorithm>
+#include <cmath>
+
+using emscripten::val;
+
+namespace {
+
+// Faces that show Japanese, after the labels' own: the free ones a Linux
+// machine has, then those of Android and ChromeOS, macOS and iPadOS, Windows.
+const char* const JAPANESE_FACES = "\"MS PGothic\", IPAPGothic, IPAGothic, \"Noto Sans JP\", \"Noto Sans CJK JP\", "
+                                   "\"Hiragino Kaku Gothic ProN\", \"Hiragino Sans\", Meiryo, \"Yu Gothic\", sans-serif";
+
+void listen(val target, const char* type, const char* handler)
+{
+    target.call<void>("addEventListener", val(type), val::module_property(handler));
+}
+
+} // namespace
+
+Page::Page()
+    : m_form(std::make_unique<GameForm>(DesignStrokes()))
+    , m_stage(val::null())
+    , m_form1(val::null())
+    , m_message(val::null())
+    , m_pieces(PIECE_COUNT, val::null())
+    , m_pad(val::null())
+{
+    GameForm& form = *m_form;
+    val document = val::global("document");
+    val body = document["body"];
+    document.set("title", form.Form1.Caption());
+    body["style"].set("backgroundColor", cssColour(form.Form1.BackColor()));
+
+    // The page has no frame: its client area is the window's as designed.
+    m_clientWidth = toPixels(form.Form1.Width());
+    m_clientHeight = toPixels(form.Form1.Height());
+    m_stage = addElement(body, "div", "stage");
+    m_form1 = addElement(m_stage, "div", form.Form1.Name());
+    m_form1["style"].set("width", px(m_clientWidth));
+    m_form1["style"].set("height", px(m_clientHeight));
+    // Shown once the start-up has run, as a window is.
+    m_form1["style"].set("visibility", "hidden");
+
+    val background = addElement(m_form1, "canvas", "background");
+    background.set("width", BACKGROUND_WIDTH);
+    background.set("height", BACKGROUND_HEIGHT);
+    drawBackground(background);
+
+    // Later elements stand above earlier ones: the slots and the labels on
+    // the background, every block above the pad, as in the window.
+    for (const Image& slot : form.img_alpha)
+        show(slot, "canvas", slot.Name() + std::to_string(slot.Index()));
+    show(form.Label1, "div", form.Label1.Name());
+    show(form.lblPicFile, "div", form.lblPicFile.Name());
+    show(form.Picture1, "canvas", form.Picture1.Name());
+    m_pad = m_shown.back().element;
+    m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
+    for (int index : {5, 4, 3, 1, 0, 2}) {
+        show(form.Piece[index], "canvas", form.Piece[index].Name() + std::to_string(index));
+        m_pieces[index] = m_shown.back().element;
+    }
+
+    // Failures are told inside the page, never by alert(), which would freeze
+    // a kiosk's only window. The button or Enter closes the message.
+    m_message = addElement(body, "dialog", "message");
+    addElement(m_message, "p");
+    val buttons = addElement(m_message, "form");
+    buttons.set("method", "dialog");
+    addElement(buttons, "button").set("textContent", "OK");
+
+    fitViewport();
+    form.observe(this);
+}
+
+Page::~Page()
+{
+    m_form->observe(nullptr);
+}
+
+void Page::start(FetchedPictures pictures)
+{
+    m_pictures = std::move(pictures);
+    m_form->pictureFolder = m_pictures.folder;
+    handle([&] { Form_Load(*m_form); });
+    m_form1["style"].set("visibility", "visible");
+
+    listen(m_pad, "pointerdown", "padEvent");
+    listen(m_pad, "pointermove", "padEvent");
+    listen(m_pad, "pointerup", "padEvent");
+    listen(m_pad, "pointercancel", "padEvent");
+    listen(m_pad, "lostpointercapture", "padEvent");
+    // Presses and releases on the blocks are followed on the whole document,
+    // so that a release anywhere forgets its press.
+    val document = val::global("document");
+    listen(document, "pointerdown", "pieceEvent");
+    listen(document, "pointerup", "pieceEvent");
+    listen(document, "pointercancel", "pieceEvent");
+    listen(document, "contextmenu", "preventDefault");
+
+    if (m_pictures.noneArrived()) {
+        const std::string places[] = {m_pictures.address};
+        report(missingFolderMessage(places));
+    }
+}
+
+void Page::show(const Control& control, const char* tag, const std::string& id)
+{
+    m_shownIndex[&control] = m_shown.size();
+    m_shown.push_back({&control, addElement(m_form1, tag, id), nullptr});
+    Shown& shown = m_shown.back();
+    if (dynamic_cast<const Label*>(&control))
+        shown.element.set("className", "label");
+    place(shown);
+    paint(shown);
+}
+
+void Page::controlChanged(const Control& control, Change change)
+{
+    if (&control == &m_form->Form1) {
+        // The page cannot move or size the browser's window; it keeps the title.
+        if (change == Change::Appearance)
+            val::global("document").set("title", m_form->Form1.Caption());
+        return;
+    }
+    const auto found = m_shownIndex.find(&control);
+    if (found == m_shownIndex.end())
+        return;
+    Shown& shown = m_shown[found->second];
+    if (change == Change::Appearance)
+        paint(shown);
+    else
+        place(shown);
+}
+
+void Page::place(Shown& shown)
+{
+    const Control& control = *shown.control;
+    val style = shown.element["style"];
+    style.set("display", control.Visible() ? "" : "none");
+    style.set("left", px(toPixels(control.Left())));
+    style.set("top", px(toPixels(control.Top())));
+    const int width = toPixels(control.Width());
+    const int height = toPixels(control.Height());
+    style.set("width", px(width));
+    style.set("height", px(height));
+    if (dynamic_cast<const PictureHolder*>(&control) && shown.element["width"].as<int>() != width) {
+        // A canvas takes a new size by forgetting what it shows.
+        shown.element.set("width", width);
+        shown.element.set("height", height);
+        shown.picture = nullptr;
+        paint(shown);
+    }
+}
+
+void Page::paint(Shown& shown)
+{
+    val style = shown.element["style"];
+    if (const auto* label = dynamic_cast<const Label*>(shown.control)) {
+        shown.element.set("textContent", label->Caption());
+        style.set("backgroundColor", cssColour(label->BackColor()));
+        style.set("color", cssColour(label->ForeColor()));
+        const Font& font = label->Font();
+        style.set("font", std::string(font.Bold ? "bold " : "") + std::to_string(font.Size) + "pt \"" + font.Name
+                              + "\", " + JAPANESE_FACES);
+        style.set("lineHeight", px(toPixels(label->Height())));
+        return;
+    }
+    if (const auto* box = dynamic_cast<const PictureBox*>(shown.control))
+        style.set("backgroundColor", cssColour(box->BackColor()));
+    const auto* holder = dynamic_cast<const PictureHolder*>(shown.control);
+    const PicturePtr picture = holder ? holder->Picture() : nullptr;
+    if (picture != shown.picture) {
+        drawPicture(shown.element, picture.get());
+        shown.picture = picture;
+    }
+}
+
+void Page::fitViewport()
+{
+    // The largest whole scale that fits, so every picture pixel stays a
+    // sharp block; only a viewport smaller than the scene scales it down.
+    const val root = val::global("document")["documentElement"];
+    const double width = root["clientWidth"].as<double>();
+    const double height = root["clientHeight"].as<double>();
+    const double fit = std::min(width / m_clientWidth, height / m_clientHeight);
+    m_scale = fit >= 1 ? std::floor(fit) : fit;
+    // Centred on whole pixels, where a half would blur every picture.
+    val style = m_stage["style"];
+    style.set("left", px(std::floor((width - m_clientWidth * m_scale) / 2)));
+    style.set("top", px(std::floor((height - m_clientHeight * m_scale) / 2)));
+    style.set("width", px(m_clientWidth * m_scale));
+    style.set("height", px(m_clientHeight * m_scale));
+    m_form1["style"].set("transform", "scale(" + std::to_string(m_scale) + ")");
+}

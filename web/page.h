@@ -1,0 +1,79 @@
+#pragma once
+
+#include "controls/controls.h"
+#include "rules/gameform.h"
+#include "web/picturefetch.h"
+
+#include <emscripten/val.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// The game on a web page, in the window's place. Every control is an element
+// of the page inside one element, Form1, that is scaled as a whole to fit the
+// viewport: the background, the slots, the blocks and the pad are canvases,
+// the labels text. Pointer events (mouse, pen and touch alike) on the blocks
+// and the pad become the handlers' calls, and each property change the
+// controls report is shown on its element.
+class Page : private ControlObserver {
+public:
+    Page();
+    Page(const Page&) = delete;
+    Page& operator=(const Page&) = delete;
+    ~Page() override;
+
+    /** Runs the start-up with the picture files at hand, shows the scene and starts taking events. */
+    void start(FetchedPictures pictures);
+
+    // The page's events, handed on by the functions the page calls.
+    void padEvent(const emscripten::val& event);
+    void pieceEvent(const emscripten::val& event);
+    void fitViewport();
+    bool keyDown(const std::string& key);
+
+private:
+    // A control and the element that shows it.
+    struct Shown {
+        const Control* control;
+        emscripten::val element;
+        PicturePtr picture; // what the canvas shows now
+    };
+
+    void show(const Control& control, const char* tag, const std::string& id);
+    void controlChanged(const Control& control, Change change) override;
+    void place(Shown& shown);
+    void paint(Shown& shown);
+    std::optional<int> pieceAt(const emscripten::val& element) const;
+    void readPadPosition(const emscripten::val& event);
+    // Runs one handler; a failure is told and the game goes on.
+    void handle(const std::function<void()>& handler);
+    void report(const std::string& text);
+
+    std::unique_ptr<GameForm> m_form;
+    FetchedPictures m_pictures;
+    emscripten::val m_stage;
+    emscripten::val m_form1;
+    emscripten::val m_message;
+    std::vector<Shown> m_shown;
+    std::unordered_map<const Control*, size_t> m_shownIndex;
+    std::vector<emscripten::val> m_pieces; // by Piece index
+    emscripten::val m_pad;
+    int m_clientWidth = 0; // the window's client area, in CSS pixels at scale 1
+    int m_clientHeight = 0;
+    double m_scale = 1;
+    bool m_started = false;
+
+    // The pointer that owns the pad, from its press until it is lifted.
+    std::optional<int> m_padPointer;
+    double m_padLeft = 0; // the pad's place in the viewport while it is owned
+    double m_padTop = 0;
+    float m_lastX = 0;
+    float m_lastY = 0;
+    // Presses on blocks not yet lifted: pointer -> block.
+    std::map<int, int> m_presses;
+};

@@ -1,0 +1,158 @@
+// The page's input: pointer events on the pad and the blocks become the
+// handlers' calls, the same for mouse, pen and touch; and the message's keys.
+
+#include "web/page.h"
+
+#include "controls/pixels.h"
+#include "rules/dragging.h"
+#include "rules/messages.h"
+#include "rules/selection.h"
+
+#include <filesystem>
+
+using emscripten::val;
+
+namespace {
+
+// The window's numbering of the pressed button: 1 left, 2 right, 4 middle.
+int16_t buttonCode(const val& event)
+{
+    switch (event["button"].as<int>()) {
+    case 0: return 1;
+    case 1: return 4;
+    case 2: return 2;
+    default: return 0;
+    }
+}
+
+// The buttons held, in the same numbering, which Pointer Events share.
+int16_t buttonsCode(const val& event)
+{
+    return static_cast<int16_t>(event["buttons"].as<int>() & 7);
+}
+
+int16_t shiftCode(const val& event)
+{
+    return static_cast<int16_t>((event["shiftKey"].as<bool>() ? 1 : 0) | (event["ctrlKey"].as<bool>() ? 2 : 0)
+                                | (event["altKey"].as<bool>() ? 4 : 0));
+}
+
+} // namespace
+
+void Page::padEvent(const val& event)
+{
+    const std::string type = event["type"].as<std::string>();
+    const int pointer = event["pointerId"].as<int>();
+    if (type == "pointerdown") {
+        // One pointer owns the pad until it is lifted: a second finger does nothing.
+        if (m_padPointer)
+            return;
+        m_padPointer = pointer;
+        event.call<void>("preventDefault");
+        // The drag goes on when the pointer leaves the pad, as the desktop's grab does.
+        m_pad.call<void>("setPointerCapture", pointer);
+        const val box = m_pad.call<val>("getBoundingClientRect");
+        m_padLeft = box["left"].as<double>();
+        m_padTop = box["top"].as<double>();
+        readPadPosition(event);
+        handle([&] { Picture1_MouseDown(*m_form, buttonCode(event), shiftCode(event), m_lastX, m_lastY); });
+        return;
+    }
+    if (m_padPointer != pointer)
+        return;
+    if (type == "pointermove") {
+        readPadPosition(event);
+        handle([&] { Picture1_MouseMove(*m_form, buttonsCode(event), shiftCode(event), m_lastX, m_lastY); });
+        return;
+    }
+    // Lifted, cancelled, or the capture lost: each ends the drag as a release
+    // does, so no drag runs on with nothing held.
+    m_padPointer.reset();
+    int16_t button = 0;
+    if (type == "pointerup") {
+        readPadPosition(event);
+        button = buttonCode(event);
+    }
+    handle([&] { Picture1_MouseUp(*m_form, button, shiftCode(event), m_lastX, m_lastY); });
+}
+
+void Page::readPadPosition(const val& event)
+{
+    // Twips of the pad at any scale.
+    m_lastX = static_cast<float>((event["clientX"].as<double>() - m_padLeft) / m_scale * TWIPS_PER_PIXEL);
+    m_lastY = static_cast<float>((event["clientY"].as<double>() - m_padTop) / m_scale * TWIPS_PER_PIXEL);
+}
+
+void Page::pieceEvent(const val& event)
+{
+    // A click is a press and a release of the main button (or a finger) on
+    // the same block; a quick second tap is a second click.
+    const std::string type = event["type"].as<std::string>();
+    const int pointer = event["pointerId"].as<int>();
+    const val target = event["target"];
+    const std::optional<int> piece = pieceAt(target);
+    if (type == "pointerdown") {
+        if (!piece || event["button"].as<int>() != 0)
+            return;
+        event.call<void>("preventDefault");
+        // A touch holds on to what it pressed; let go, so that the release
+        // lands where the finger is lifted.
+        if (target.call<bool>("hasPointerCapture", pointer))
+            target.call<void>("releasePointerCapture", pointer);
+        m_presses[pointer] = *piece;
+        return;
+    }
+    const auto press = m_presses.find(pointer);
+    if (press == m_presses.end())
+        return;
+    const bool click = type == "pointerup" && piece == press->second;
+    m_presses.erase(press);
+    if (click)
+        handle([&] { Piece_Click(*m_form, static_cast<int16_t>(*piece)); });
+}
+
+std::optional<int> Page::pieceAt(const val& element) const
+{
+    for (int index = 0; index < PIECE_COUNT; ++index) {
+        if (element.strictlyEquals(m_pieces[index]))
+            return index;
+    }
+    return std::nullopt;
+}
+
+bool Page::keyDown(const std::string& key)
+{
+    if (!m_message["open"].as<bool>() || (key != "Enter" && key != "Escape"))
+        return false;
+    m_message.call<void>("close");
+    return true;
+}
+
+void Page::handle(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const PictureLoadError& error) {
+        // A picture file is named by its address on the server, and one that
+        // never arrived by why it could not be had.
+        const std::filesystem::path path = error.path();
+        if (path.parent_path() != m_pictures.folder) {
+            report(pictureFailureMessage(error.path(), error.reason()));
+            return;
+        }
+        const std::string name = path.filename().string();
+        const auto failure = m_pictures.failures.find(name);
+        report(pictureFailureMessage(m_pictures.addressOf(name),
+                                     failure != m_pictures.failures.end() ? failure->second : error.reason()));
+    } catch (const std::exception& error) {
+        report(failureMessage(error.what()));
+    }
+}
+
+void Page::report(const std::string& text)
+{
+    m_message.call<val>("querySelector", val("p")).set("textContent", text);
+    if (!m_message["open"].as<bool>())
+        m_message.call<void>("show");
+    m_message.call<val>("querySelector", val("button")).call<void>("focus");
+}

@@ -1,0 +1,82 @@
+#include "web/picturefetch.h"
+
+#include "design/shapes.h"
+
+#include <emscripten/val.h>
+#include <emscripten/wget.h>
+
+#include <fstream>
+#include <memory>
+
+namespace {
+
+struct Fetch {
+    FetchedPictures result;
+    int pending = 0;
+    std::function<void(FetchedPictures)> done;
+};
+
+struct Request {
+    std::shared_ptr<Fetch> fetch;
+    std::string name;
+};
+
+void settle(Request* request)
+{
+    const std::unique_ptr<Request> owned(request);
+    if (--request->fetch->pending == 0)
+        request->fetch->done(std::move(request->fetch->result));
+}
+
+void arrived(unsigned, void* arg, void* data, unsigned size)
+{
+    auto* request = static_cast<Request*>(arg);
+    FetchedPictures& result = request->fetch->result;
+    std::ofstream out(result.folder / request->name, std::ios::binary | std::ios::trunc);
+    out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+    out.close();
+    if (!out)
+        result.failures[request->name] = "the page could not keep the file in memory";
+    settle(request);
+}
+
+void failed(unsigned, void* arg, int status, const char* statusText)
+{
+    auto* request = static_cast<Request*>(arg);
+    std::string reason = "the server could not be reached";
+    if (status != 0) {
+        reason = "the server answered " + std::to_string(status);
+        if (statusText && *statusText)
+            reason += std::string(" ") + statusText;
+    }
+    request->fetch->result.failures[request->name] = reason;
+    settle(request);
+}
+
+} // namespace
+
+bool FetchedPictures::noneArrived() const
+{
+    return failures.size() == SHAPES.size() * 2;
+}
+
+void fetchPictures(const std::string& address, std::filesystem::path folder,
+                   std::function<void(FetchedPictures)> done)
+{
+    using emscripten::val;
+    auto fetch = std::make_shared<Fetch>();
+    fetch->result.address
+        = val::global("URL").new_(val(address), val::global("document")["baseURI"])["href"].as<std::string>();
+    fetch->result.folder = std::move(folder);
+    fetch->done = std::move(done);
+    std::filesystem::create_directories(fetch->result.folder);
+
+    fetch->pending = static_cast<int>(SHAPES.size() * 2);
+    for (const Shape& shape : SHAPES) {
+        for (const char* name : {shape.targetFile, shape.blockFile}) {
+            const std::string url = address + name;
+            emscripten_async_wget2_data(url.c_str(), "GET", "", new Request{fetch, name}, true, arrived, failed,
+                                        nullptr);
+        }
+    }
+}

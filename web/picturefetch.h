@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+
+// The sixteen picture files, fetched from the server before the game starts,
+// so that LoadPicture reads them as it does on the desktop: from a folder,
+// here one in the page's memory.
+struct FetchedPictures {
+    std::string address;                         // the folder's full address, ending in '/'
+    std::filesystem::path folder;                // where the files that arrived are kept
+    std::map<std::string, std::string> failures; // file name -> why it could not be had
+
+    /** Whether not one of the files arrived. */
+    bool noneArrived() const;
+    /** The full address of the file `name`. */
+    std::string addressOf(const std::string& name) const { return address + name; }
+};
+
+/** Fetches every picture file from `address` (relative to the page) into `folder`, then calls `done` once. */
+void fetchPictures(const std::string& address, std::filesystem::path folder,
+                   std::function<void(FetchedPictures)> done);

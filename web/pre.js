@@ -1,0 +1,13 @@
+// Runs before the compiled game. A browser that cannot run it (no
+// WebAssembly, or a WebAssembly without what the game needs) aborts before
+// the scene stands: then the page shows the line its <noscript> holds, which
+// says what the page needs, in place of a blank page.
+Module['onAbort'] = function () {
+    if (document.getElementById('Form1'))
+        return;
+    var line = document.createElement('p');
+    line.className = 'needs';
+    // With scripts on, a <noscript> holds its markup as text.
+    line.textContent = document.querySelector('noscript').textContent.replace(/<[^>]*>/g, '').trim();
+    document.body.appendChild(line);
+};
