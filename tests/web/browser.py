@@ -1,0 +1,161 @@
+"""A static server and a headless Chromium driven through the DevTools
+protocol, each on a free port of this machine, for the page's tests."""
+
+import base64
+import http.server
+import io
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import threading
+import time
+
+import websocket
+from PIL import Image
+
+
+class Server:
+    """Serves `folder` on 127.0.0.1; paths in `hidden` answer 404, as a
+    server that lacks them would. Every request's path is kept in `paths`."""
+
+    def __init__(self, folder, hidden=()):
+        self.paths = []
+        server = self
+
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            def __init__(self, *args, **kwargs):
+                super().__init__(*args, directory=folder, **kwargs)
+
+            def do_GET(self):
+                server.paths.append(self.path)
+                if self.path.lstrip("/") in hidden:
+                    self.send_error(404)
+                    return
+                super().do_GET()
+
+            def log_message(self, *args):
+                pass
+
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.url = "http://127.0.0.1:%d/" % self.httpd.server_address[1]
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exception):
+        self.close()
+
+    def close(self):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+
+
+class Browser:
+    """Headless Chromium with one page, driven over the DevTools protocol."""
+
+    def __init__(self, width, height, extra_flags=()):
+        self.profile = tempfile.mkdtemp(prefix="zentrik-chromium-")
+        self.process = subprocess.Popen(
+            ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+             "--disable-background-networking", "--disable-component-update", "--disable-sync",
+             "--disable-quic", "--hide-scrollbars", "--user-data-dir=" + self.profile,
+             "--remote-debugging-port=0", *extra_flags, "about:blank"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        port_file = os.path.join(self.profile, "DevToolsActivePort")
+        deadline = time.monotonic() + 30
+        while not (os.path.exists(port_file) and open(port_file).read().count("\n") >= 1):
+            if time.monotonic() > deadline or self.process.poll() is not None:
+                raise RuntimeError("chromium did not start")
+            time.sleep(0.05)
+        port = open(port_file).read().split("\n")[0]
+        targets = json.load(__import__("urllib.request").request.urlopen(
+            "http://127.0.0.1:%s/json/list" % port))
+        page = next(t for t in targets if t["type"] == "page")
+        self.socket = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=60)
+        self.serial = 0
+        self.events = []
+        self.call("Page.enable")
+        self.call("Runtime.enable")
+        self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                  deviceScaleFactor=1, mobile=False)
+
+    def call(self, method, **params):
+        self.serial += 1
+        self.socket.send(json.dumps({"id": self.serial, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.socket.recv())
+            if message.get("id") == self.serial:
+                if "error" in message:
+                    raise RuntimeError("%s: %s" % (method, message["error"]))
+                return message.get("result", {})
+            self.events.append(message)
+
+    def errors(self):
+        """What the page has thrown or said as an error or a warning so far."""
+        self.evaluate("0")
+        said = []
+        for event in self.events:
+            params = event.get("params", {})
+            if event.get("method") == "Runtime.exceptionThrown":
+                details = params["exceptionDetails"]
+                said.append(details.get("exception", {}).get("description") or details["text"])
+            elif event.get("method") == "Runtime.consoleAPICalled" and params["type"] in ("error", "warning"):
+                said.append(" ".join(str(arg.get("value")) for arg in params["args"]))
+        return said
+
+    def evaluate(self, expression):
+        result = self.call("Runtime.evaluate", expression=expression, returnByValue=True,
+                           awaitPromise=True)
+        if "exceptionDetails" in result:
+            raise RuntimeError("%s: %s" % (expression, result["exceptionDetails"]))
+        return result["result"].get("value")
+
+    def wait_for(self, expression, seconds=30):
+        deadline = time.monotonic() + seconds
+        while not self.evaluate(expression):
+            if time.monotonic() > deadline:
+                raise TimeoutError(expression)
+            time.sleep(0.05)
+
+    def open(self, url):
+        self.call("Page.navigate", url=url)
+
+    def screenshot(self):
+        # A frame drawn after every input sent so far.
+        self.evaluate("new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))")
+        data = self.call("Page.captureScreenshot", format="png")["data"]
+        return Image.open(io.BytesIO(base64.b64decode(data))).convert("RGB")
+
+    def mouse(self, kind, x, y, buttons=1):
+        self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y,
+                  button="left" if kind != "mouseMoved" or buttons else "none",
+                  buttons=buttons, clickCount=1 if kind != "mouseMoved" else 0)
+
+    def touch(self, kind, points):
+        self.call("Input.dispatchTouchEvent", type=kind,
+                  touchPoints=[{"x": x, "y": y, "id": i} for i, (x, y) in enumerate(points)])
+
+    def key(self, key, code, key_code):
+        for kind in ("rawKeyDown", "keyUp"):
+            self.call("Input.dispatchKeyEvent", type=kind, key=key, code=code,
+                      windowsVirtualKeyCode=key_code)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exception):
+        self.close()
+
+    def close(self):
+        try:
+            self.socket.close()
+        finally:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+            shutil.rmtree(self.profile, ignore_errors=True)

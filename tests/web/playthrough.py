@@ -1,0 +1,209 @@
+"""The page played in headless Chromium through real input events, checked on
+the browser's own screenshots.
+
+    playthrough.py VARIANT SITE_FOLDER WEB_PLAN
+
+WEB_PLAN plays the same game through the handlers and prints every step (a
+click on a block, a drag on the pad, in the scene's pixels) and what each
+letter must leave on the screen; this script sends the steps to the page as
+mouse or touch input and compares the screenshots' pixels.
+"""
+
+import json
+import os
+import subprocess
+import sys
+
+from browser import Browser, Server
+
+SCENE = (1006, 743)
+MISSING = "c_down2b.gif"
+
+
+def fail(message):
+    sys.exit("FAIL: " + message)
+
+
+def check(condition, message):
+    if not condition:
+        fail(message)
+
+
+class Game:
+    """The page in one browser, with the scene's place and scale on it."""
+
+    def __init__(self, browser, url):
+        self.browser = browser
+        browser.open(url)
+        browser.wait_for("document.getElementById('Form1')?.style.visibility === 'visible'")
+        self.left, self.top, width, height = browser.evaluate(
+            "(r => [r.left, r.top, r.width, r.height])(document.getElementById('Form1').getBoundingClientRect())")
+        self.scale = width / SCENE[0]
+        check((width, height) == (SCENE[0] * self.scale, SCENE[1] * self.scale),
+              "the scene keeps its shape: %s x %s" % (width, height))
+
+    def check_console(self):
+        errors = self.browser.errors()
+        check(not errors, "the page said:\n" + "\n".join(errors))
+
+    def at(self, point):
+        return self.left + self.scale * point[0], self.top + self.scale * point[1]
+
+    def step(self, step, touch=False):
+        b = self.browser
+        if "click" in step:
+            x, y = self.at(step["click"])
+            if touch:
+                b.touch("touchStart", [(x, y)])
+                b.touch("touchEnd", [])
+            else:
+                b.mouse("mousePressed", x, y)
+                b.mouse("mouseReleased", x, y, buttons=0)
+            return
+        path = [self.at(p) for p in step["drag"]]
+        if touch:
+            b.touch("touchStart", path[:1])
+            for point in path[1:]:
+                b.touch("touchMove", [point])
+            b.touch("touchEnd", [])
+        else:
+            b.mouse("mousePressed", *path[0])
+            for point in path[1:]:
+                b.mouse("mouseMoved", *point)
+            b.mouse("mouseReleased", *path[-1], buttons=0)
+
+    def pixel(self, shot, point):
+        x, y = self.at(point)
+        return "%02x%02x%02x" % shot.getpixel((int(x), int(y)))
+
+    def check_letter(self, letter):
+        shot = self.browser.screenshot()
+        for expectation in letter["expect"]:
+            seen = self.pixel(shot, expectation["at"])
+            check(seen == expectation["rgb"], "after %s, %s shows %s, not %s" % (
+                letter["letter"], expectation["what"], seen, expectation["rgb"]))
+
+    def message(self):
+        return self.browser.evaluate(
+            "(d => d.open ? d.querySelector('p').textContent : null)(document.getElementById('message'))")
+
+    def play(self, letters, touch_letters=(), on_failure=None):
+        for letter in letters:
+            for step in letter["steps"]:
+                self.step(step, touch=letter["letter"] in touch_letters)
+                if step.get("fails") and on_failure:
+                    on_failure(step["fails"])
+            self.check_letter(letter)
+
+
+def plan(plan_program, *missing):
+    return json.loads(subprocess.run([plan_program, *missing], check=True, capture_output=True,
+                                     text=True).stdout)
+
+
+def whole_game(site, plan_program):
+    """A to Z, the first letter by touch and the rest by mouse, then the end."""
+    steps = plan(plan_program)
+    with Server(site) as server, Browser(1024, 768) as browser:
+        game = Game(browser, server.url)
+        check(game.scale == 1, "scale 1 at 1024 x 768, not %s" % game.scale)
+        check(browser.evaluate("document.title") == "Zentrik", "the page's title is the caption")
+        game.play(steps["letters"], touch_letters="A")
+        captions = browser.evaluate("['Label1', 'lblPicFile'].map(id => document.getElementById(id).textContent)")
+        check(captions == steps["finished"], "the closing lines: %s" % captions)
+        # A finished game takes no more clicks: the block stays red.
+        first = steps["letters"][0]
+        game.step(first["steps"][0])
+        game.check_letter(steps["letters"][-1])
+        check(game.message() is None, "no message in a game with every picture")
+        game.check_console()
+
+
+def missing_picture_file(site, plan_program):
+    """A picture file the server lacks is said in the page, closed with Enter, and play goes on."""
+    steps = plan(plan_program, MISSING)
+    failures = []
+
+    with Server(site, hidden=["pictures/" + MISSING]) as server, Browser(1024, 768) as browser:
+        game = Game(browser, server.url)
+
+        def said(name):
+            text = game.message()
+            check(text and server.url + "pictures/" + name in text and "404" in text,
+                  "the message names the address and the server's answer: %r" % text)
+            browser.key("Enter", "Enter", 13)
+            check(game.message() is None, "Enter closes the message")
+            failures.append(name)
+
+        game.play(steps["letters"], on_failure=said)
+        check(failures, "a turn onto the missing picture failed")
+        game.check_console()
+
+
+def scale_two(site, plan_program):
+    """At 2048 x 1536 the scene is twice its size, every picture pixel a 2 x 2
+    block of the scene at scale 1; letter A plays at that scale."""
+    steps = plan(plan_program)
+    with Server(site) as server:
+        with Browser(1024, 768) as browser:
+            game = Game(browser, server.url)
+            one = browser.screenshot().crop((int(game.left), int(game.top), int(game.left) + SCENE[0],
+                                             int(game.top) + SCENE[1]))
+            labels = browser.evaluate("['Label1', 'lblPicFile'].map(id => (e => "
+                                      "[e.offsetLeft, e.offsetTop, e.offsetWidth, e.offsetHeight])"
+                                      "(document.getElementById(id)))")
+        with Browser(2048, 1536) as browser:
+            game = Game(browser, server.url)
+            check(game.scale == 2, "scale 2 at 2048 x 1536, not %s" % game.scale)
+            shot = browser.screenshot()
+            left, top = int(game.left), int(game.top)
+            check((left, top) == (game.left, game.top), "the scene stands on whole pixels")
+            # Text is set anew at each size; everything else is pictures.
+            in_label = lambda x, y: any(lx <= x < lx + w and ly <= y < ly + h for lx, ly, w, h in labels)
+            two = shot.load()
+            small = one.load()
+            for y in range(SCENE[1]):
+                for x in range(SCENE[0]):
+                    if in_label(x, y):
+                        continue
+                    expected = small[x, y]
+                    block = {two[left + 2 * x + i, top + 2 * y + j] for i in (0, 1) for j in (0, 1)}
+                    check(block == {expected}, "scene pixel (%d, %d) is %s at scale 1, %s at scale 2" % (
+                        x, y, expected, block))
+            game.play(steps["letters"][:1])
+            game.check_console()
+
+
+def start_without_pictures_or_webassembly(site, plan_program):
+    """A page with none of its pictures says so at once, naming the folder's
+    address; a browser without WebAssembly is told what the page needs."""
+    hidden = [line.strip() for line in os.listdir(os.path.join(site, "pictures"))]
+    with Server(site, hidden=["pictures/" + name for name in hidden]) as server, \
+            Browser(1024, 768) as browser:
+        game = Game(browser, server.url)
+        browser.wait_for("document.getElementById('message').open")
+        text = game.message()
+        check(server.url + "pictures/" in text, "the message names the folder's address: %r" % text)
+        game.check_console()
+    with Server(site) as server, Browser(1024, 768) as browser:
+        # As in a browser that has none, or where a school's policy turned it off.
+        browser.call("Page.addScriptToEvaluateOnNewDocument", source="delete globalThis.WebAssembly")
+        browser.open(server.url)
+        browser.wait_for("!!document.querySelector('p.needs')")
+        line = browser.evaluate("document.querySelector('p.needs').textContent")
+        check("WebAssembly" in line and "ブラウザ" in line, "the page says what it needs: %r" % line)
+
+
+VARIANTS = {
+    "WholeGameByMouseAndTouch": whole_game,
+    "MissingPictureFile": missing_picture_file,
+    "ScaleTwo": scale_two,
+    "StartWithoutPicturesOrWebAssembly": start_without_pictures_or_webassembly,
+}
+
+if __name__ == "__main__":
+    variant, site, plan_program = sys.argv[1:]
+    if not os.path.exists(os.path.join(site, "index.html")):
+        fail("no page in %s: make web puts it together" % site)
+    VARIANTS[variant](site, plan_program)
+    print("1 passed, 0 failed")
