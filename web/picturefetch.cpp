@@ -1,5 +1,6 @@
 #include "web/picturefetch.h"
 
+#include "controls/gifdecoder.h"
 #include "design/shapes.h"
 
 #include <emscripten/val.h>
@@ -26,6 +27,20 @@ void settle(Request* request)
     const std::unique_ptr<Request> owned(request);
     if (--request->fetch->pending == 0)
         request->fetch->done(std::move(request->fetch->result));
+}
+
+// A picture file is a few hundred bytes. A file far larger than any picture
+// (a server's mistake) is given up as it comes, before it fills the memory
+// of a small tablet: LoadPicture refuses it anyway.
+void arriving(unsigned handle, void* arg, int loaded, int)
+{
+    auto* request = static_cast<Request*>(arg);
+    if (static_cast<size_t>(loaded) <= MAX_PICTURE_FILE_BYTES)
+        return;
+    emscripten_async_wget2_abort(static_cast<int>(handle));
+    request->fetch->result.failures[request->name]
+        = "the server sent more than " + std::to_string(MAX_PICTURE_FILE_BYTES >> 20) + " MiB";
+    settle(request);
 }
 
 void arrived(unsigned, void* arg, void* data, unsigned size)
@@ -76,7 +91,7 @@ void fetchPictures(const std::string& address, std::filesystem::path folder,
         for (const char* name : {shape.targetFile, shape.blockFile}) {
             const std::string url = address + name;
             emscripten_async_wget2_data(url.c_str(), "GET", "", new Request{fetch, name}, true, arrived, failed,
-                                        nullptr);
+                                        arriving);
         }
     }
 }
