@@ -1,7 +1,8 @@
 # The names of every file the generator draws into ${picture_dir}, for the
 # generator's build and the page's, so that each list is written once. Sets
 # picture_files (the sixteen the rules read while playing), design_pictures
-# (the window's own), icon_sizes and icon_files.
+# (the window's own), icon_sizes (the desktop's), web_icon_sizes (the
+# installed page's) and icon_files.
 
 # The picture files the rules load at run time: a target and a block picture per shape tag.
 # Their names come from the shape table's rows, {"tag", Family::..., "next", "target", "block"}.
@@ -41,10 +42,12 @@ set(design_pictures
     ${picture_dir}/design/pad.ico
 )
 
-# The application icon for the desktop: the window icon at whole-factor sizes.
+# The application icon for the desktop and for the installed page: the window
+# icon at whole-factor sizes.
 set(icon_sizes 32 64 128 256)
+set(web_icon_sizes 192 512)
 set(icon_files)
-foreach(size IN LISTS icon_sizes)
+foreach(size IN LISTS icon_sizes web_icon_sizes)
     list(APPEND icon_files ${picture_dir}/icons/zentrik-${size}.png)
 endforeach()
 # The pad pointer as a picture the browser can show as a cursor.

@@ -33,10 +33,11 @@ std::vector<PictureFile> makePictureSet()
     files.push_back({"design/zentrik.ico", encodeWindowIcon()});
     files.push_back({"design/pad.ico", encodePadPointer()});
 
-    // The window icon again as the desktop's application icon. Whole-factor
-    // enlargements keep every bear pixel a crisp square at each size.
+    // The window icon again as the desktop's application icon, and at 192
+    // and 512 pixels as the installed page's. Whole-factor enlargements keep
+    // every bear pixel a crisp square at each size.
     const IconImage bear = windowIconImage();
-    for (int scale : {1, 2, 4, 8}) {
+    for (int scale : {1, 2, 4, 6, 8, 16}) {
         const std::string size = std::to_string(bear.size * scale);
         files.push_back({"icons/zentrik-" + size + ".png", encodeIconPng(bear, scale)});
     }

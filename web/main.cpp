@@ -28,6 +28,20 @@ void preventDefault(emscripten::val event)
     event.call<void>("preventDefault");
 }
 
+void ignore(emscripten::val) { }
+
+// Keeps the page's files on the device for the next visit, with or without
+// a network. Browsers allow a service worker only where the page comes from
+// a secure origin (https, or this machine); elsewhere the page plays online.
+void keepOffline()
+{
+    const emscripten::val workers = emscripten::val::global("navigator")["serviceWorker"];
+    if (workers.isUndefined())
+        return;
+    workers.call<emscripten::val>("register", emscripten::val("sw.js"))
+        .call<void>("catch", emscripten::val::module_property("ignore"));
+}
+
 EM_BOOL resized(int, const EmscriptenUiEvent*, void*)
 {
     page->fitViewport();
@@ -47,6 +61,7 @@ EMSCRIPTEN_BINDINGS(zentrik)
     emscripten::function("padEvent", &padEvent);
     emscripten::function("pieceEvent", &pieceEvent);
     emscripten::function("preventDefault", &preventDefault);
+    emscripten::function("ignore", &ignore);
 }
 
 int main()
@@ -65,7 +80,10 @@ int main()
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, false, keyDown);
     // The handlers read picture files and cannot wait for the network: the
     // files come first, then the start-up, then the events.
-    fetchPictures("pictures/", "/pictures", [](FetchedPictures pictures) { page->start(std::move(pictures)); });
+    fetchPictures("pictures/", "/pictures", [](FetchedPictures pictures) {
+        page->start(std::move(pictures));
+        keepOffline();
+    });
     // The page lives on after main, taking events, until the tab is closed.
     emscripten_exit_with_live_runtime();
 }

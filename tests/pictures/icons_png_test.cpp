@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr std::array<int, 4> SIZES = {32, 64, 128, 256};
+// The desktop's sizes, then the installed page's.
+constexpr std::array<int, 6> SIZES = {32, 64, 128, 256, 192, 512};
 
 struct Png {
     uint32_t width = 0;

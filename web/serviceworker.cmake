@@ -1,0 +1,18 @@
+# Writes SITE/sw.js from TEMPLATE: the service worker that keeps the page's
+# FILES (a list of paths relative to SITE) on the device, under a name made
+# from their content, so that every build that changes a file is a new set.
+#
+#   cmake -DSITE=dir -DTEMPLATE=sw.js.in -DFILES="index.html;..." -P serviceworker.cmake
+set(hashes "")
+# The page is kept as the folder's own address, which is how it is opened.
+set(ZENTRIK_FILES "'./'")
+foreach(file IN LISTS FILES)
+    file(SHA256 ${SITE}/${file} hash)
+    string(APPEND hashes "${hash} ${file}\n")
+    if(NOT file STREQUAL "index.html")
+        string(APPEND ZENTRIK_FILES ", '${file}'")
+    endif()
+endforeach()
+string(SHA256 ZENTRIK_VERSION "${hashes}")
+string(SUBSTRING ${ZENTRIK_VERSION} 0 16 ZENTRIK_VERSION)
+configure_file(${TEMPLATE} ${SITE}/sw.js @ONLY)
