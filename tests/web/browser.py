@@ -17,11 +17,14 @@ from PIL import Image
 
 
 class Server:
-    """Serves `folder` on 127.0.0.1; paths in `hidden` answer 404, as a
-    server that lacks them would. Every request's path is kept in `paths`."""
+    """Serves `folder` on 127.0.0.1. A path in `answers` gets the answer given
+    there instead, (status, body), as a server that lacks the file or holds
+    another would. Every request's path is kept in `paths`."""
 
-    def __init__(self, folder, hidden=()):
+    def __init__(self, folder, answers=None):
         self.paths = []
+        self.answered = []  # (path, status)
+        answers = answers or {}
         server = self
 
         class Handler(http.server.SimpleHTTPRequestHandler):
@@ -30,10 +33,19 @@ class Server:
 
             def do_GET(self):
                 server.paths.append(self.path)
-                if self.path.lstrip("/") in hidden:
-                    self.send_error(404)
-                    return
-                super().do_GET()
+                answer = answers.get(self.path.lstrip("/"))
+                if answer is None:
+                    super().do_GET()
+                elif answer[0] != 200:
+                    self.send_error(answer[0])
+                else:
+                    self.send_response(200)
+                    self.send_header("Content-Length", str(len(answer[1])))
+                    self.end_headers()
+                    self.wfile.write(answer[1])
+
+            def log_request(self, code="-", size="-"):
+                server.answered.append((self.path, int(code)))
 
             def log_message(self, *args):
                 pass
@@ -79,6 +91,8 @@ class Browser:
         self.events = []
         self.call("Page.enable")
         self.call("Runtime.enable")
+        self.call("Log.enable")
+        self.call("Network.enable")
         self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
                   deviceScaleFactor=1, mobile=False)
 
@@ -104,7 +118,17 @@ class Browser:
                 said.append(details.get("exception", {}).get("description") or details["text"])
             elif event.get("method") == "Runtime.consoleAPICalled" and params["type"] in ("error", "warning"):
                 said.append(" ".join(str(arg.get("value")) for arg in params["args"]))
+            elif event.get("method") == "Log.entryAdded" and params["entry"]["level"] == "error" \
+                    and params["entry"]["source"] != "network":
+                # What the browser itself refused, such as a breach of the page's policy.
+                said.append(params["entry"]["text"])
         return said
+
+    def requested(self):
+        """Every address the page has asked for so far."""
+        self.evaluate("0")
+        return [event["params"]["request"]["url"] for event in self.events
+                if event.get("method") == "Network.requestWillBeSent"]
 
     def evaluate(self, expression):
         result = self.call("Runtime.evaluate", expression=expression, returnByValue=True,
@@ -121,7 +145,14 @@ class Browser:
             time.sleep(0.05)
 
     def open(self, url):
+        """Navigates, and returns once the new document has loaded."""
+        loads = self.count("Page.loadEventFired")
         self.call("Page.navigate", url=url)
+        while self.count("Page.loadEventFired") == loads:
+            self.events.append(json.loads(self.socket.recv()))
+
+    def count(self, method):
+        return sum(1 for event in self.events if event.get("method") == method)
 
     def screenshot(self):
         # A frame drawn after every input sent so far.

@@ -17,7 +17,14 @@ import sys
 from browser import Browser, Server
 
 SCENE = (1006, 743)
-MISSING = "c_down2b.gif"
+# What a server may answer in place of a picture file: nothing, an error page,
+# an empty file, a file far too large.
+BROKEN = {
+    "c_down2b.gif": ((404, b""), "404"),
+    "c_up2b.gif": ((200, b"<!DOCTYPE html><title>Not here</title>"), ""),
+    "upright2b.gif": ((200, b""), ""),
+    "horz2b.gif": ((200, bytes(20 << 20)), "16 MiB"),
+}
 
 
 def fail(message):
@@ -102,10 +109,18 @@ def plan(plan_program, *missing):
 
 
 def whole_game(site, plan_program):
-    """A to Z, the first letter by touch and the rest by mouse, then the end."""
+    """A to Z with no network, the first letter by touch and the rest by
+    mouse, then the end; the page asks for nothing from anywhere else."""
     steps = plan(plan_program)
     with Server(site) as server, Browser(1024, 768) as browser:
+        Game(browser, server.url)
+        # The first visit keeps every file on the device; then the server goes.
+        browser.evaluate("navigator.serviceWorker.ready.then(() => true)")
+        server.close()
+        browser.call("Network.emulateNetworkConditions", offline=True, latency=0,
+                     downloadThroughput=-1, uploadThroughput=-1)
         game = Game(browser, server.url)
+        check(browser.evaluate("!!navigator.serviceWorker.controller"), "the page comes from the device")
         check(game.scale == 1, "scale 1 at 1024 x 768, not %s" % game.scale)
         check(browser.evaluate("document.title") == "Zentrik", "the page's title is the caption")
         game.play(steps["letters"], touch_letters="A")
@@ -117,26 +132,29 @@ def whole_game(site, plan_program):
         game.check_letter(steps["letters"][-1])
         check(game.message() is None, "no message in a game with every picture")
         game.check_console()
+        elsewhere = [url for url in browser.requested() if not url.startswith(server.url)]
+        check(not elsewhere, "the page asked elsewhere: %s" % elsewhere)
 
 
-def missing_picture_file(site, plan_program):
-    """A picture file the server lacks is said in the page, closed with Enter, and play goes on."""
-    steps = plan(plan_program, MISSING)
-    failures = []
-
-    with Server(site, hidden=["pictures/" + MISSING]) as server, Browser(1024, 768) as browser:
+def broken_picture_files(site, plan_program):
+    """Picture files the server lacks or answers with something else are each
+    said in the page when a turn needs them, closed with Enter, and play goes on."""
+    steps = plan(plan_program, *BROKEN)
+    failures = set()
+    answers = {"pictures/" + name: answer for name, (answer, _) in BROKEN.items()}
+    with Server(site, answers) as server, Browser(1024, 768) as browser:
         game = Game(browser, server.url)
 
         def said(name):
             text = game.message()
-            check(text and server.url + "pictures/" + name in text and "404" in text,
-                  "the message names the address and the server's answer: %r" % text)
+            check(text and server.url + "pictures/" + name in text and BROKEN[name][1] in text,
+                  "the message names the address and why: %r" % text)
             browser.key("Enter", "Enter", 13)
             check(game.message() is None, "Enter closes the message")
-            failures.append(name)
+            failures.add(name)
 
         game.play(steps["letters"], on_failure=said)
-        check(failures, "a turn onto the missing picture failed")
+        check(failures == set(BROKEN), "every broken file was said: %s" % failures)
         game.check_console()
 
 
@@ -177,8 +195,8 @@ def scale_two(site, plan_program):
 def start_without_pictures_or_webassembly(site, plan_program):
     """A page with none of its pictures says so at once, naming the folder's
     address; a browser without WebAssembly is told what the page needs."""
-    hidden = [line.strip() for line in os.listdir(os.path.join(site, "pictures"))]
-    with Server(site, hidden=["pictures/" + name for name in hidden]) as server, \
+    missing = {"pictures/" + name: (404, b"") for name in os.listdir(os.path.join(site, "pictures"))}
+    with Server(site, missing) as server, \
             Browser(1024, 768) as browser:
         game = Game(browser, server.url)
         browser.wait_for("document.getElementById('message').open")
@@ -195,8 +213,8 @@ def start_without_pictures_or_webassembly(site, plan_program):
 
 
 VARIANTS = {
-    "WholeGameByMouseAndTouch": whole_game,
-    "MissingPictureFile": missing_picture_file,
+    "WholeGameOfflineByMouseAndTouch": whole_game,
+    "BrokenPictureFiles": broken_picture_files,
     "ScaleTwo": scale_two,
     "StartWithoutPicturesOrWebAssembly": start_without_pictures_or_webassembly,
 }
