@@ -9,10 +9,12 @@ BENCH    ?= build-bench
 FUZZ     ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-PACKAGES := g++ cmake make qt6-base-dev libgif-dev libpng-dev googletest libgtest-dev \
-            libbenchmark-dev fonts-ipafont-gothic dpkg-dev \
+# What the game needs to build and run: make run installs these alone.
+GAME_PACKAGES := g++ cmake make qt6-base-dev libgif-dev libpng-dev libx11-dev libxcb1-dev \
+                 fonts-ipafont-gothic
+PACKAGES := $(GAME_PACKAGES) googletest libgtest-dev libbenchmark-dev dpkg-dev \
             desktop-file-utils appstream \
-            xvfb openbox x11-utils weston qt6-wayland libxcb1-dev libx11-dev libxfixes-dev libxtst-dev
+            xvfb openbox x11-utils weston qt6-wayland libxfixes-dev libxtst-dev
 
 # Installed by the targets that need them only, so that make test stays lean.
 BENCH_PACKAGES    := valgrind xvfb libx11-dev libxtst-dev libxdamage-dev
@@ -23,7 +25,7 @@ LINT_PACKAGES     += lintian
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test sanitize install package bench fuzz memcheck lint clean
+.PHONY: deps game-deps configure build run test sanitize install package bench fuzz memcheck lint clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -35,13 +37,24 @@ deps:
 	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing >/dev/null; \
 	fi
 
-$(BUILD)/CMakeCache.txt: | deps
+game-deps:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(GAME_PACKAGES)"
+
+$(BUILD)/CMakeCache.txt: | game-deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-build: deps $(BUILD)/CMakeCache.txt
+# Everything make test needs. A build/ that make run configured without
+# GoogleTest is configured again once make deps has installed it.
+configure: deps $(BUILD)/CMakeCache.txt
+	@[ -d $(BUILD)/tests ] || cmake -S . -B $(BUILD)
+	@[ -d $(BUILD)/tests ] || { echo "GoogleTest was not found, so the tests cannot be built" >&2; exit 1; }
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The game and its pictures alone, with what they need to build and run.
+run: game-deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target zentrik pictures
 	./$(BUILD)/zentrik
 
 test: build
@@ -85,7 +98,7 @@ lint: build
 
 # The README's screenshot, docs/screenshot.png, taken from the window offscreen.
 .PHONY: screenshot
-screenshot: deps $(BUILD)/CMakeCache.txt
+screenshot: configure
 	cmake --build $(BUILD) -j $(JOBS) --target screenshot
 
 clean:
