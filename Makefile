@@ -16,6 +16,12 @@ PACKAGES := $(GAME_PACKAGES) googletest libgtest-dev libbenchmark-dev dpkg-dev \
             desktop-file-utils appstream \
             xvfb openbox x11-utils weston qt6-wayland libxfixes-dev libxtst-dev
 
+# Where make install and make package put the game, relative to PREFIX, when
+# given (BINDIR=bin puts it with the other programs); build/ keeps it until
+# it is given again. Empty leaves CMake's choice, games.
+BINDIR ?=
+CONFIGURE_OPTIONS := $(if $(BINDIR),-DCMAKE_INSTALL_BINDIR=$(BINDIR))
+
 # Installed by the targets that need them only, so that make test stays lean.
 BENCH_PACKAGES    := valgrind xvfb libx11-dev libxtst-dev libxdamage-dev
 FUZZ_PACKAGES     := clang libclang-rt-14-dev
@@ -25,7 +31,7 @@ LINT_PACKAGES     += lintian
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps game-deps configure build run test sanitize install package bench fuzz memcheck lint clean
+.PHONY: deps game-deps configure build run test sanitize install package bench fuzz memcheck lint clean FORCE
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -40,8 +46,9 @@ deps:
 game-deps:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(GAME_PACKAGES)"
 
-$(BUILD)/CMakeCache.txt: | game-deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Configured once, and again whenever BINDIR is given.
+$(BUILD)/CMakeCache.txt: $(if $(BINDIR),FORCE) | game-deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CONFIGURE_OPTIONS)
 
 # Everything make test needs. A build/ that make run configured without
 # GoogleTest is configured again once make deps has installed it.
@@ -103,3 +110,5 @@ screenshot: configure
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE) $(BENCH) $(FUZZ)
+
+FORCE:
