@@ -10,9 +10,10 @@ FUZZ     ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
 # What the game needs to build and run: make run installs these alone.
+# dpkg-buildflags (dpkg-dev) gives the hardening flags of release builds.
 GAME_PACKAGES := g++ cmake make qt6-base-dev libgif-dev libpng-dev libx11-dev libxcb1-dev \
-                 fonts-ipafont-gothic
-PACKAGES := $(GAME_PACKAGES) googletest libgtest-dev libbenchmark-dev dpkg-dev \
+                 fonts-ipafont-gothic dpkg-dev
+PACKAGES := $(GAME_PACKAGES) googletest libgtest-dev libbenchmark-dev \
             desktop-file-utils appstream \
             xvfb openbox x11-utils weston qt6-wayland libxfixes-dev libxtst-dev
 
@@ -27,7 +28,7 @@ BENCH_PACKAGES    := valgrind xvfb libx11-dev libxtst-dev libxdamage-dev
 FUZZ_PACKAGES     := clang libclang-rt-14-dev
 MEMCHECK_PACKAGES := valgrind
 LINT_PACKAGES     := clang-format clang-tidy cppcheck
-LINT_PACKAGES     += lintian
+LINT_PACKAGES     += lintian devscripts
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -98,7 +99,8 @@ memcheck: build
 	@$(MAKE) --no-print-directory deps PACKAGES="$(MEMCHECK_PACKAGES)"
 	tests/memcheck $(BUILD)
 
-# clang-format leaves the tree as it is; clang-tidy and cppcheck find nothing.
+# clang-format leaves the tree as it is; clang-tidy and cppcheck find nothing;
+# the game is hardened; lintian passes the package. See tools/lint.
 lint: build
 	@$(MAKE) --no-print-directory deps PACKAGES="$(LINT_PACKAGES)"
 	tools/lint $(BUILD)
