@@ -13,19 +13,28 @@ WASM     ?= build-wasm
 GIFLIB   ?= build-giflib
 WEB_PORT ?= 8000
 
-PACKAGES := g++ cmake make qt6-base-dev libgif-dev libpng-dev googletest libgtest-dev \
-            libbenchmark-dev fonts-ipafont-gothic dpkg-dev \
+# What the game needs to build and run: make run installs these alone.
+# dpkg-buildflags (dpkg-dev) gives the hardening flags of release builds.
+GAME_PACKAGES := g++ cmake make qt6-base-dev libgif-dev libpng-dev libx11-dev libxcb1-dev \
+                 fonts-ipafont-gothic dpkg-dev
+PACKAGES := $(GAME_PACKAGES) googletest libgtest-dev libbenchmark-dev \
             desktop-file-utils appstream \
-            xvfb openbox x11-utils weston qt6-wayland libxcb1-dev libx11-dev libxfixes-dev libxtst-dev \
+            xvfb openbox x11-utils weston qt6-wayland libxfixes-dev libxtst-dev \
             emscripten chromium python3 python3-websocket python3-pil
+
+# Where make install and make package put the game, relative to PREFIX, when
+# given (BINDIR=bin puts it with the other programs); build/ keeps it until
+# it is given again. Empty leaves CMake's choice, games.
+BINDIR ?=
+CONFIGURE_OPTIONS := $(if $(BINDIR),-DCMAKE_INSTALL_BINDIR=$(BINDIR))
 
 # Installed by the targets that need them only, so that make test stays lean.
 BENCH_PACKAGES    := valgrind xvfb libx11-dev libxtst-dev libxdamage-dev
 FUZZ_PACKAGES     := clang libclang-rt-14-dev
 MEMCHECK_PACKAGES := valgrind
 LINT_PACKAGES     := clang-format clang-tidy cppcheck
-LINT_PACKAGES     += lintian
-WEB_PACKAGES      := emscripten dpkg-dev python3
+LINT_PACKAGES     += lintian devscripts
+WEB_PACKAGES      := emscripten python3
 
 # Debian's emscripten runs its tools with Node, which must be told where
 # Debian keeps their modules.
@@ -33,7 +42,7 @@ EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test sanitize install package bench fuzz memcheck lint clean web web-run
+.PHONY: deps game-deps configure build run test sanitize install package bench fuzz memcheck lint clean web web-run FORCE
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -45,13 +54,25 @@ deps:
 	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing >/dev/null; \
 	fi
 
-$(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+game-deps:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(GAME_PACKAGES)"
 
-build: deps $(BUILD)/CMakeCache.txt
+# Configured once, and again whenever BINDIR is given.
+$(BUILD)/CMakeCache.txt: $(if $(BINDIR),FORCE) | game-deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CONFIGURE_OPTIONS)
+
+# Everything make test needs. A build/ that make run configured without
+# GoogleTest is configured again once make deps has installed it.
+configure: deps $(BUILD)/CMakeCache.txt
+	@[ -d $(BUILD)/tests ] || cmake -S . -B $(BUILD)
+	@[ -d $(BUILD)/tests ] || { echo "GoogleTest was not found, so the tests cannot be built" >&2; exit 1; }
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The game and its pictures alone, with what they need to build and run.
+run: game-deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target zentrik pictures
 	./$(BUILD)/zentrik
 
 test: build web
@@ -90,20 +111,21 @@ memcheck: build
 	@$(MAKE) --no-print-directory deps PACKAGES="$(MEMCHECK_PACKAGES)"
 	tests/memcheck $(BUILD)
 
-# clang-format leaves the tree as it is; clang-tidy and cppcheck find nothing.
+# clang-format leaves the tree as it is; clang-tidy and cppcheck find nothing;
+# the game is hardened; lintian passes the package. See tools/lint.
 lint: build
 	@$(MAKE) --no-print-directory deps PACKAGES="$(LINT_PACKAGES)"
 	tools/lint $(BUILD)
 
 # The README's screenshot, docs/screenshot.png, taken from the window offscreen.
 .PHONY: screenshot
-screenshot: deps $(BUILD)/CMakeCache.txt
+screenshot: configure
 	cmake --build $(BUILD) -j $(JOBS) --target screenshot
 
 # The page: the core compiled by emscripten with the browser front end, put
 # together in $(WEB), a static folder for any web server. The generator of the
 # native build draws its pictures; giflib is Debian's source (web/fetch-giflib).
-web: deps $(BUILD)/CMakeCache.txt
+web: game-deps $(BUILD)/CMakeCache.txt
 	@$(MAKE) --no-print-directory deps PACKAGES="$(WEB_PACKAGES)"
 	cmake --build $(BUILD) -j $(JOBS) --target pictures
 	web/fetch-giflib $(GIFLIB)
@@ -118,3 +140,5 @@ web-run: web
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE) $(BENCH) $(FUZZ) $(WEB) $(WASM) $(GIFLIB) $(SANITIZE)-web $(SANITIZE)-wasm
+
+FORCE:

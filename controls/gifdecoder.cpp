@@ -107,7 +107,7 @@ void GifDecoder::failGif(const std::string& what, int error) const
     default: break;
     }
     const char* text = GifErrorString(error);
-    fail("bad " + what + (text != nullptr ? std::string(" (") + text + ")" : std::string()));
+    fail("bad " + what + (text != nullptr ? std::string(": ") + text : std::string()));
 }
 
 void GifDecoder::checkSize(const char* what, int width, int height) const
@@ -203,8 +203,8 @@ void GifDecoder::readImage()
     const GifImageDesc& image = m_gif->Image;
     checkSize("image", image.Width, image.Height);
     if (image.Left + image.Width > m_gif->SWidth || image.Top + image.Height > m_gif->SHeight)
-        fail("image " + std::to_string(image.Width) + " x " + std::to_string(image.Height) + " at ("
-             + std::to_string(image.Left) + ", " + std::to_string(image.Top) + ") lies outside the "
+        fail("image " + std::to_string(image.Width) + " x " + std::to_string(image.Height) + " at left "
+             + std::to_string(image.Left) + ", top " + std::to_string(image.Top) + " lies outside the "
              + std::to_string(m_gif->SWidth) + " x " + std::to_string(m_gif->SHeight) + " screen");
     if (m_images == 1)
         decodePixels(image);

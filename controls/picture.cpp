@@ -2,6 +2,7 @@
 
 #include "controls/gifdecoder.h"
 
+#include <cerrno>
 #include <fstream>
 #include <system_error>
 
@@ -22,6 +23,18 @@ PictureLoadError::PictureLoadError(std::string path, std::string reason)
 {
 }
 
+namespace {
+
+// Why the last system call failed, in the C library's words: libstdc++'s file
+// streams open and read through it, which leaves errno set.
+std::string systemReason()
+{
+    const int cause = errno;
+    return cause != 0 ? std::generic_category().message(cause) : "the system gave no reason";
+}
+
+} // namespace
+
 PicturePtr LoadPicture(const std::filesystem::path& path)
 {
     const std::string name = path.string();
@@ -30,22 +43,28 @@ PicturePtr LoadPicture(const std::filesystem::path& path)
     if (status.type() == std::filesystem::file_type::not_found)
         throw PictureLoadError(name, "file not found");
     if (error)
-        throw PictureLoadError(name, "cannot read file (" + error.message() + ")");
+        throw PictureLoadError(name, "cannot read the file: " + error.message());
     if (!std::filesystem::is_regular_file(status))
         throw PictureLoadError(name, "not a regular file");
     const auto size = std::filesystem::file_size(path, error);
     if (error)
-        throw PictureLoadError(name, "cannot read file (" + error.message() + ")");
+        throw PictureLoadError(name, "cannot read the file: " + error.message());
     // Refused before reading, so a huge file costs nothing.
     if (size > MAX_PICTURE_FILE_BYTES)
         throw PictureLoadError(name, "file larger than 16 MiB");
 
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw PictureLoadError(name, "cannot open file");
+        throw PictureLoadError(name, "cannot open the file: " + systemReason());
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<size_t>(in.gcount()) != bytes.size())
-        throw PictureLoadError(name, "cannot read file");
+    const auto got = static_cast<size_t>(in.gcount());
+    if (in.bad())
+        throw PictureLoadError(name, "cannot read the file: " + systemReason());
+    if (got != bytes.size())
+        throw PictureLoadError(name,
+                               "the file ended after " + std::to_string(got) + " of its " + std::to_string(size)
+                                   + " bytes while it was read");
     return decodeGif(bytes, name);
 }

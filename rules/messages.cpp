@@ -4,7 +4,7 @@ std::string pictureFailureMessage(const std::string& path, const std::string& re
 {
     return "画像を読み込めませんでした。ゲームはそのまま続けられます。\n\n"
            "Zentrik could not load the picture\n"
-        + path + "\n(" + reason + ").\n\nThe game goes on.";
+        + path + ": " + reason + ".\n\nThe game goes on.";
 }
 
 std::string failureMessage(const std::string& what)

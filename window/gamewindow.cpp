@@ -187,7 +187,7 @@ void GameWindow::takeBackground()
         m_background = m_backgroundLoading.get();
     } catch (const PictureLoadError& error) {
         // The window's orange stands in; the message waits until painting is over.
-        const QString what = QString::fromStdString(error.what());
+        const QString what = QString::fromStdString(pictureFailureMessage(error.path(), error.reason()));
         QTimer::singleShot(0, this, [this, what] { reportFailure(what); });
     }
 }

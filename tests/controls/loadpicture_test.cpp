@@ -113,6 +113,17 @@ TEST(LoadPicture, MissingOrUnreadableFilesFailNamingThePath)
     empty.write({});
     EXPECT_THROW(LoadPicture(empty.path()), PictureLoadError);
 
+    // A failure of the file system names its cause.
+    TempFile loop("zentrik_loop.gif");
+    std::filesystem::remove(loop.path());
+    std::filesystem::create_symlink(loop.path().filename(), loop.path());
+    try {
+        LoadPicture(loop.path());
+        ADD_FAILURE() << "loaded a link to itself";
+    } catch (const PictureLoadError& error) {
+        EXPECT_EQ(error.reason(), "cannot read the file: Too many levels of symbolic links");
+    }
+
     // Refused from its size alone: the sparse file is never read.
     TempFile huge("zentrik_huge.gif");
     huge.write(readPictureFile("c2.gif"));
@@ -161,7 +172,7 @@ TEST(LoadPicture, HugeOrMisplacedDimensionsAreRefused)
     auto outside = tinyGif();
     ASSERT_EQ(outside[TINY_IMAGE_AT], 0x2C);
     put16(outside, TINY_IMAGE_AT + 1, 1); // left edge 1: the 2-wide image pokes out of the screen
-    EXPECT_EQ(loadFailure(outside), "image 2 x 2 at (1, 0) lies outside the 2 x 2 screen");
+    EXPECT_EQ(loadFailure(outside), "image 2 x 2 at left 1, top 0 lies outside the 2 x 2 screen");
     auto huge = tinyGif();
     put16(huge, TINY_IMAGE_AT + 5, 60000);
     EXPECT_EQ(loadFailure(huge), "image 60000 x 2 exceeds 4096 x 4096");
@@ -245,6 +256,8 @@ TEST(LoadPicture, RandomlyCorruptedFilesDecodeOrFailCleanly)
         } catch (const PictureLoadError& error) {
             ASSERT_EQ(error.path(), "corrupt.gif");
             ASSERT_FALSE(error.reason().empty());
+            // The window puts the reason in brackets of its own.
+            ASSERT_EQ(error.reason().find_first_of("()"), std::string::npos) << error.reason();
         }
     }
     // Some edits only touch pixels or unused table entries, so part still decodes.
