@@ -6,7 +6,7 @@
 #include <emscripten/val.h>
 #include <emscripten/wget.h>
 
-#include <fstream>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -47,10 +47,14 @@ void arrived(unsigned, void* arg, void* data, unsigned size)
 {
     auto* request = static_cast<Request*>(arg);
     FetchedPictures& result = request->fetch->result;
-    std::ofstream out(result.folder / request->name, std::ios::binary | std::ios::trunc);
-    out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-    out.close();
-    if (!out)
+    const std::string path = (result.folder / request->name).string();
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    bool kept = out != nullptr;
+    if (out) {
+        kept = std::fwrite(data, 1, size, out) == size;
+        kept = std::fclose(out) == 0 && kept;
+    }
+    if (!kept)
         result.failures[request->name] = "the page could not keep the file in memory";
     settle(request);
 }
