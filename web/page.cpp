@@ -47,8 +47,6 @@ Page::Page()
     m_form1 = addElement(m_stage, "div", form.Form1.Name());
     m_form1["style"].set("width", px(m_clientWidth));
     m_form1["style"].set("height", px(m_clientHeight));
-    // Shown once the start-up has run, as a window is.
-    m_form1["style"].set("visibility", "hidden");
 
     val background = addElement(m_form1, "canvas", "background");
     background.set("width", BACKGROUND_WIDTH);
@@ -79,6 +77,10 @@ Page::Page()
 
     fitViewport();
     form.observe(this);
+    // The start-up reads no file: the board shows at once, in the same frame
+    // as the scene, while the picture files are still on their way.
+    handle([&] { Form_Load(form); });
+    m_form1.call<void>("setAttribute", val("aria-busy"), val("true"));
 }
 
 Page::~Page()
@@ -90,8 +92,6 @@ void Page::start(FetchedPictures pictures)
 {
     m_pictures = std::move(pictures);
     m_form->pictureFolder = m_pictures.folder;
-    handle([&] { Form_Load(*m_form); });
-    m_form1["style"].set("visibility", "visible");
 
     listen(m_pad, "pointerdown", "padEvent");
     listen(m_pad, "pointermove", "padEvent");
@@ -105,6 +105,7 @@ void Page::start(FetchedPictures pictures)
     listen(document, "pointerup", "pieceEvent");
     listen(document, "pointercancel", "pieceEvent");
     listen(document, "contextmenu", "preventDefault");
+    m_form1.call<void>("setAttribute", val("aria-busy"), val("false"));
 
     if (m_pictures.noneArrived()) {
         const std::string places[] = {m_pictures.address};

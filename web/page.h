@@ -27,7 +27,7 @@ public:
     Page& operator=(const Page&) = delete;
     ~Page() override;
 
-    /** Runs the start-up with the picture files at hand, shows the scene and starts taking events. */
+    /** Starts taking events, now that the picture files the handlers read are at hand. */
     void start(FetchedPictures pictures);
 
     // The page's events, handed on by the functions the page calls.
@@ -66,7 +66,6 @@ private:
     int m_clientWidth = 0; // the window's client area, in CSS pixels at scale 1
     int m_clientHeight = 0;
     double m_scale = 1;
-    bool m_started = false;
 
     // The pointer that owns the pad, from its press until it is lifted.
     std::optional<int> m_padPointer;

@@ -42,7 +42,8 @@ class Game:
     def __init__(self, browser, url):
         self.browser = browser
         browser.open(url)
-        browser.wait_for("document.getElementById('Form1')?.style.visibility === 'visible'")
+        # The board shows at once; the game takes input once its picture files are here.
+        browser.wait_for("document.getElementById('Form1')?.getAttribute('aria-busy') === 'false'")
         self.left, self.top, width, height = browser.evaluate(
             "(r => [r.left, r.top, r.width, r.height])(document.getElementById('Form1').getBoundingClientRect())")
         self.scale = width / SCENE[0]
