@@ -94,9 +94,9 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 
 # Figures against references measured in the same run; see bench/run.sh.
-bench: deps
+bench: deps web
 	@$(MAKE) --no-print-directory deps PACKAGES="$(BENCH_PACKAGES)"
-	JOBS=$(JOBS) bench/run.sh $(BENCH) $(SANITIZE)
+	JOBS=$(JOBS) bench/run.sh $(BENCH) $(SANITIZE) $(WEB)
 
 # libFuzzer with ASan and UBSan, FUZZ_SECONDS per target; see fuzz/run.sh.
 fuzz: deps

@@ -3,15 +3,17 @@
 # the reference measured beside it in the same run, their ratio and the target.
 # Exits 1 when a target is missed.
 #
-#   bench/run.sh [BUILD_DIR [SANITIZE_DIR]]     (make bench)
+#   bench/run.sh [BUILD_DIR [SANITIZE_DIR [WEB_SITE]]]     (make bench)
 #
 # STARTUP_RUNS=20, LATENCY_MOVES=500 (a round; two rounds of each program),
-# SOAK_EVENTS=100000, SOAK_SEED=1 and JOBS=2 by default.
+# SOAK_EVENTS=100000, SOAK_SEED=1 and JOBS=2 by default. The page's figures
+# (bench/web_bench.py) take the same numbers of loads, moves and events.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${1:-build-bench}
 sanitize=${2:-build-sanitize}
+site=${3:-build-web}
 jobs=${JOBS:-2}
 runs=${STARTUP_RUNS:-20}
 moves=${LATENCY_MOVES:-500}
@@ -137,6 +139,9 @@ kill $xvfb
 wait $xvfb || true
 xvfb=
 
+echo "== the page in headless Chromium: $runs loads, $moves moves and $events soak events of each" >&2
+/usr/bin/python3 -B bench/web_bench.py "$site" "$runs" "$moves" "$events" >>"$work/startup"
+
 echo >&2
 awk '
     { v[$1] = $2; r[$1] = $3 }
@@ -178,5 +183,29 @@ awk '
             sprintf("< +1 MB (+%.2f)", d), d < 1 ? "OK" : "MISS")
         row("whole game A-Z, window offscreen", sprintf("%.0f ms", v["game_ms"]),
             sprintf("%.0f ms rules", r["game_ms"]), sprintf("%.1fx", v["game_ms"] / r["game_ms"]), "none", "info")
+        q = v["web_transfer_kb"] / r["web_transfer_kb"]
+        row("page: first visit, gzipped", sprintf("%.1f KB", v["web_transfer_kb"]),
+            sprintf("%.0f KB budget", r["web_transfer_kb"]), sprintf("%.2fx", q), "<= 1.00x", q <= 1 ? "OK" : "MISS")
+        q = v["web_first_frame_ms"] / r["web_first_frame_ms"]
+        row("page: first frame (median)", sprintf("%.0f ms", v["web_first_frame_ms"]),
+            sprintf("%.0f ms bare", r["web_first_frame_ms"]), sprintf("%.2fx", q), "<= 1.50x", q <= 1.5 ? "OK" : "MISS")
+        q = v["web_input_median_ms"] / r["web_input_median_ms"]
+        row("page: pointer to frame (median)", sprintf("%.2f ms", v["web_input_median_ms"]),
+            sprintf("%.2f ms bare", r["web_input_median_ms"]), sprintf("%.2fx", q), "<= 1.20x", q <= 1.2 ? "OK" : "MISS")
+        p = v["web_input_p99_ms"]
+        row("page: pointer to frame (99th percentile)", sprintf("%.2f ms", p),
+            sprintf("%.2f ms bare", r["web_input_p99_ms"]), sprintf("%.2fx", p / r["web_input_p99_ms"]), "< 16 ms",
+            p < 16 ? "OK" : "MISS")
+        row(sprintf("page: soak, %d pointer events", v["web_soak_events"]),
+            r["web_soak_events"] == 0 ? "no error" : sprintf("%d errors", r["web_soak_events"]), "-", "-",
+            "no error, answers", r["web_soak_events"] == 0 ? "OK" : "MISS")
+        d = v["web_soak_wasm_mb"] - r["web_soak_wasm_mb"]
+        row("page: soak WebAssembly memory at the end", sprintf("%.2f MB", v["web_soak_wasm_mb"]),
+            sprintf("%.2f MB at 1000", r["web_soak_wasm_mb"]), sprintf("%.3fx", v["web_soak_wasm_mb"] / r["web_soak_wasm_mb"]),
+            sprintf("< +1 MB (+%.2f)", d), d < 1 ? "OK" : "MISS")
+        d = v["web_soak_heap_mb"] - r["web_soak_heap_mb"]
+        row("page: soak JavaScript heap at the end", sprintf("%.2f MB", v["web_soak_heap_mb"]),
+            sprintf("%.2f MB at 1000", r["web_soak_heap_mb"]), sprintf("%.3fx", v["web_soak_heap_mb"] / r["web_soak_heap_mb"]),
+            sprintf("< +1 MB (+%.2f)", d), d < 1 ? "OK" : "MISS")
         exit missed
     }' "$work/startup"

@@ -1,0 +1,206 @@
+"""The page's figures in headless Chromium, each beside its reference
+measured in the same run; prints "key value reference" lines for run.sh.
+
+    web_bench.py SITE_FOLDER [LOADS [MOVES [SOAK_EVENTS]]]
+
+transfer: the bytes of a first visit as a static server sends them gzipped,
+against the 120 KB budget. first frame: navigation start to the first
+contentful paint, which for the game is the frame that shows the whole board
+(the scene is hidden until then), median of LOADS loads each of the game and
+of a bare page with one 1006 x 743 picture. pointer to frame: from a pad
+move's input to the animation frame after its handler, median and 99th
+percentile of MOVES moves, beside a bare page that moves a 50 x 50 block.
+soak: random pointer events on the pad and taps on the blocks; console
+errors, the WebAssembly memory and the JavaScript heap.
+"""
+
+import gzip
+import os
+import random
+import shutil
+import statistics
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
+from browser import Browser, Server  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SCENE = (1006, 743)
+STARTED = "document.getElementById('Form1')?.getAttribute('aria-busy') === 'false'"
+
+
+def say(text):
+    print(text, file=sys.stderr, flush=True)
+
+
+def percentile(values, share):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(share * len(ordered)))]
+
+
+def transfer(site):
+    """Every file a first visit fetches (the service worker's too), gzipped."""
+    with Server(site) as server, Browser(1024, 768) as browser:
+        browser.open(server.url)
+        browser.wait_for(STARTED)
+        browser.evaluate("navigator.serviceWorker.ready.then(() => true)")
+        sent = [path.split("?")[0].lstrip("/") or "index.html" for path, status in server.answered if status == 200]
+    total = 0
+    for path in sent:
+        with open(os.path.join(site, path), "rb") as file:
+            total += len(gzip.compress(file.read(), 9))
+    say("transfer: %d files, %d bytes gzipped: %s" % (len(sent), total, " ".join(sorted(sent))))
+    return total
+
+
+def first_contentful_paint(browser, url, ready):
+    browser.open(url)
+    browser.wait_for(ready)
+    paint = "performance.getEntriesByName('first-contentful-paint')[0]"
+    browser.wait_for("!!" + paint)
+    return browser.evaluate(paint + ".startTime")
+
+
+def first_frame(site, bare, loads):
+    game, reference = [], []
+    with Server(site) as server, Server(bare) as bare_server, Browser(1024, 768) as browser:
+        browser.call("Network.setCacheDisabled", cacheDisabled=True)
+        browser.call("Network.setBypassServiceWorker", bypass=True)
+        for _ in range(loads):
+            game.append(first_contentful_paint(browser, server.url, STARTED))
+            reference.append(first_contentful_paint(browser, bare_server.url + "bare-picture.html",
+                                                    "document.images[0]?.complete"))
+    say("first frame: game %s ms, bare %s ms" % ([round(t, 1) for t in game], [round(t, 1) for t in reference]))
+    return statistics.median(game), statistics.median(reference)
+
+
+MEASURE = """
+window.latencies = [];
+document.getElementById('%s').addEventListener('pointermove', event => {
+    const input = event.timeStamp;
+    requestAnimationFrame(() => latencies.push(performance.now() - input));
+});
+"""
+
+
+def moves(browser, pad, moves):
+    """Holds the button on the pad and moves back and forth, a frame apart."""
+    x, y = pad
+    browser.mouse("mousePressed", x, y)
+    for move in range(moves):
+        offset = 10 - abs(move % 40 - 20)
+        browser.mouse("mouseMoved", x + offset, y + offset)
+        browser.evaluate("new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done)))")
+    browser.mouse("mouseReleased", x, y, buttons=0)
+    return browser.evaluate("latencies")
+
+
+def pointer_to_frame(site, bare, count):
+    with Server(site) as server, Server(bare) as bare_server, Browser(1024, 768) as browser:
+        browser.open(server.url)
+        browser.wait_for(STARTED)
+        left, top = browser.evaluate("(r => [r.left, r.top])(document.getElementById('Form1').getBoundingClientRect())")
+        browser.evaluate(MEASURE % "Picture1")
+        # Block 5, selected, moves about its home, far from letter A's slots.
+        browser.mouse("mousePressed", left + 589, top + 559)
+        browser.mouse("mouseReleased", left + 589, top + 559, buttons=0)
+        game = moves(browser, (left + 800, top + 570), count)
+        browser.open(bare_server.url + "bare-drag.html")
+        browser.wait_for("document.readyState === 'complete'")
+        browser.evaluate(MEASURE % "pad")
+        reference = moves(browser, (800, 570), count)
+    say("pointer to frame: %d moves of each" % len(game))
+    return game, reference
+
+
+def soak(site, events, seed):
+    rng = random.Random(seed)
+    with Server(site) as server, Browser(1024, 768) as browser:
+        browser.open(server.url)
+        browser.wait_for(STARTED)
+        left, top = browser.evaluate("(r => [r.left, r.top])(document.getElementById('Form1').getBoundingClientRect())")
+        blocks = [(left + x + 25, top + 559) for x in (110, 201, 292, 382, 473, 564)]
+        pad = (left + 676, top + 484, 244, 180)
+        held = None
+        memory = {}
+
+        def measure():
+            browser.call("HeapProfiler.collectGarbage")
+            return (browser.evaluate("HEAP8.buffer.byteLength"), browser.call("Runtime.getHeapUsage")["usedSize"])
+
+        for event in range(events):
+            if event == 1000:
+                memory["start"] = measure()
+            roll = rng.random()
+            if held is None and roll < 0.2:
+                x, y = rng.choice(blocks)
+                browser.mouse("mousePressed", x, y)
+                browser.mouse("mouseReleased", x, y, buttons=0)
+            elif held is None and roll < 0.5:
+                held = rng.choice(["mouse", "touch"])
+                point = (pad[0] + rng.uniform(0, pad[2]), pad[1] + rng.uniform(0, pad[3]))
+                if held == "mouse":
+                    browser.mouse("mousePressed", *point)
+                else:
+                    browser.touch("touchStart", [point])
+            elif held is not None and roll < 0.1:
+                if held == "mouse":
+                    browser.mouse("mouseReleased", pad[0], pad[1], buttons=0)
+                else:
+                    browser.touch("touchCancel" if roll < 0.05 else "touchEnd", [])
+                held = None
+            else:
+                # Anywhere on the screen, on the pad or far off it.
+                point = (rng.uniform(0, 1024), rng.uniform(0, 768)) if roll < 0.6 else \
+                    (pad[0] + rng.uniform(0, pad[2]), pad[1] + rng.uniform(0, pad[3]))
+                if held == "touch":
+                    browser.touch("touchMove", [point])
+                else:
+                    browser.mouse("mouseMoved", *point, buttons=1 if held else 0)
+        if held == "mouse":
+            browser.mouse("mouseReleased", pad[0], pad[1], buttons=0)
+        elif held == "touch":
+            browser.touch("touchEnd", [])
+        memory["end"] = measure()
+        # Still answering: a block clicked twice is selected, then not red.
+        errors = browser.errors()
+        answers = browser.evaluate("!!document.getElementById('Piece0')")
+    say("soak: %d events, %d errors%s" % (events, len(errors), "".join("\n  " + e for e in errors[:5])))
+    return errors, answers, memory
+
+
+def main():
+    site = sys.argv[1]
+    loads = int(sys.argv[2]) if len(sys.argv) > 2 else 20
+    count = int(sys.argv[3]) if len(sys.argv) > 3 else 500
+    events = int(sys.argv[4]) if len(sys.argv) > 4 else 100000
+    bare = tempfile.mkdtemp(prefix="zentrik-bare-")
+    try:
+        for name in ("bare-drag.html", "bare-drag.js", "bare-picture.html", "bare.css"):
+            shutil.copy(os.path.join(HERE, "web", name), bare)
+        # The bare page's one picture is the game's own scene, as a screenshot.
+        with Server(site) as server, Browser(1024, 768) as browser:
+            browser.open(server.url)
+            browser.wait_for(STARTED)
+            left, top = browser.evaluate(
+                "(r => [r.left, r.top])(document.getElementById('Form1').getBoundingClientRect())")
+            browser.screenshot().crop((int(left), int(top), int(left) + SCENE[0], int(top) + SCENE[1])).save(
+                os.path.join(bare, "scene.png"))
+
+        print("web_transfer_kb %.1f 120" % (transfer(site) / 1000))
+        game, reference = first_frame(site, bare, loads)
+        print("web_first_frame_ms %.1f %.1f" % (game, reference))
+        game, reference = pointer_to_frame(site, bare, count)
+        print("web_input_median_ms %.2f %.2f" % (statistics.median(game), statistics.median(reference)))
+        print("web_input_p99_ms %.2f %.2f" % (percentile(game, 0.99), percentile(reference, 0.99)))
+        errors, answers, memory = soak(site, events, 1)
+        print("web_soak_events %d %d" % (events, len(errors) + (0 if answers else 1)))
+        print("web_soak_wasm_mb %.2f %.2f" % (memory["end"][0] / 1e6, memory["start"][0] / 1e6))
+        print("web_soak_heap_mb %.2f %.2f" % (memory["end"][1] / 1e6, memory["start"][1] / 1e6))
+    finally:
+        shutil.rmtree(bare, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
