@@ -1,7 +1,6 @@
 #include "web/dom.h"
 
 #include "design/colours.h"
-#include "pictures/background.h"
 
 #include <cstdio>
 #include <vector>
@@ -64,23 +63,4 @@ void drawPicture(val& canvas, const Picture* picture)
         }
     }
     context.call<void>("putImageData", imageData(rgba, picture->width(), picture->height()), 0, 0);
-}
-
-void drawBackground(val& canvas)
-{
-    const std::vector<uint8_t> tile = makeBackgroundTile();
-    const auto palette = backgroundPalette();
-    std::vector<uint8_t> rgba(tile.size() * 4);
-    for (size_t i = 0; i < tile.size(); ++i) {
-        const uint32_t rgb = palette[tile[i]];
-        rgba[i * 4] = static_cast<uint8_t>(rgb >> 16);
-        rgba[i * 4 + 1] = static_cast<uint8_t>(rgb >> 8);
-        rgba[i * 4 + 2] = static_cast<uint8_t>(rgb);
-        rgba[i * 4 + 3] = 0xFF;
-    }
-    const val image = imageData(rgba, BACKGROUND_TILE_WIDTH, BACKGROUND_TILE_HEIGHT);
-    val context = canvas.call<val>("getContext", val("2d"));
-    for (int y = 0; y < BACKGROUND_HEIGHT; y += BACKGROUND_TILE_HEIGHT)
-        for (int x = 0; x < BACKGROUND_WIDTH; x += BACKGROUND_TILE_WIDTH)
-            context.call<void>("putImageData", image, x, y);
 }

@@ -19,6 +19,3 @@ std::string cssColour(Colour colour);
 
 /** Draws `picture` 1:1 from the top left of `canvas`, over a cleared canvas; transparent pixels stay clear. */
 void drawPicture(emscripten::val& canvas, const Picture* picture);
-
-/** Draws the background picture, the generator's noise tile repeated, on `canvas`. */
-void drawBackground(emscripten::val& canvas);

@@ -1,7 +1,6 @@
 #include "web/page.h"
 
 #include "controls/pixels.h"
-#include "design/background.h"
 #include "rules/messages.h"
 #include "rules/startup.h"
 #include "web/designpictures.h"
@@ -48,15 +47,11 @@ Page::Page()
     m_form1["style"].set("width", px(m_clientWidth));
     m_form1["style"].set("height", px(m_clientHeight));
 
-    val background = addElement(m_form1, "canvas", "background");
-    background.set("width", BACKGROUND_WIDTH);
-    background.set("height", BACKGROUND_HEIGHT);
-    drawBackground(background);
-
-    // Later elements stand above earlier ones: the slots and the labels on
-    // the background, every block above the pad, as in the window.
-    for (const Image& slot : form.img_alpha)
-        show(slot, "canvas", slot.Name() + std::to_string(slot.Index()));
+    // Later elements stand above earlier ones: the labels on the surface
+    // with the background and the slots, every block above the pad, as in
+    // the window.
+    m_surface.emplace(addElement(m_form1, "canvas"), form, m_clientWidth, m_clientHeight);
+    m_surface->paint(0, 0, m_clientWidth, m_clientHeight);
     show(form.Label1, "div", form.Label1.Name());
     show(form.lblPicFile, "div", form.lblPicFile.Name());
     show(form.Picture1, "canvas", form.Picture1.Name());
@@ -133,8 +128,13 @@ void Page::controlChanged(const Control& control, Change change)
         return;
     }
     const auto found = m_shownIndex.find(&control);
-    if (found == m_shownIndex.end())
+    if (found == m_shownIndex.end()) {
+        // A slot, on the surface. Slots never move; a new picture is drawn
+        // over the background and any slot it crosses.
+        m_surface->paint(toPixels(control.Left()), toPixels(control.Top()), toPixels(control.Width()),
+                         toPixels(control.Height()));
         return;
+    }
     Shown& shown = m_shown[found->second];
     if (change == Change::Appearance)
         paint(shown);

@@ -3,6 +3,7 @@
 #include "controls/controls.h"
 #include "rules/gameform.h"
 #include "web/picturefetch.h"
+#include "web/surface.h"
 
 #include <emscripten/val.h>
 
@@ -14,12 +15,13 @@
 #include <unordered_map>
 #include <vector>
 
-// The game on a web page, in the window's place. Every control is an element
-// of the page inside one element, Form1, that is scaled as a whole to fit the
-// viewport: the background, the slots, the blocks and the pad are canvases,
-// the labels text. Pointer events (mouse, pen and touch alike) on the blocks
-// and the pad become the handlers' calls, and each property change the
-// controls report is shown on its element.
+// The game on a web page, in the window's place, inside one element, Form1,
+// that is scaled as a whole to fit the viewport. As in the window, the
+// background and the slots are drawn on Form1's own surface, one canvas; the
+// labels are text over it, and the blocks and the pad, which take the
+// pointer, are canvases of their own above. Pointer events (mouse, pen and
+// touch alike) on the blocks and the pad become the handlers' calls, and each
+// property change the controls report is shown where it shows.
 class Page : private ControlObserver {
 public:
     Page();
@@ -59,6 +61,7 @@ private:
     emscripten::val m_stage;
     emscripten::val m_form1;
     emscripten::val m_message;
+    std::optional<Surface> m_surface;
     std::vector<Shown> m_shown;
     std::unordered_map<const Control*, size_t> m_shownIndex;
     std::vector<emscripten::val> m_pieces; // by Piece index
