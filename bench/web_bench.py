@@ -21,6 +21,7 @@ import shutil
 import statistics
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
 from browser import Browser, Server  # noqa: E402
@@ -85,13 +86,18 @@ document.getElementById('%s').addEventListener('pointermove', event => {
 
 
 def moves(browser, pad, moves):
-    """Holds the button on the pad and moves back and forth, a frame apart."""
+    """Holds the button on the pad and moves back and forth, each move a
+    frame after the last and at a random moment within the frame, as a hand's
+    moves come."""
     x, y = pad
+    rng = random.Random(1)
     browser.mouse("mousePressed", x, y)
     for move in range(moves):
         offset = 10 - abs(move % 40 - 20)
-        browser.mouse("mouseMoved", x + offset, y + offset)
         browser.evaluate("new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done)))")
+        time.sleep(rng.uniform(0, 1 / 60))
+        browser.mouse("mouseMoved", x + offset, y + offset)
+    browser.evaluate("new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done)))")
     browser.mouse("mouseReleased", x, y, buttons=0)
     return browser.evaluate("latencies")
 
@@ -129,35 +135,40 @@ def soak(site, events, seed):
             browser.call("HeapProfiler.collectGarbage")
             return (browser.evaluate("HEAP8.buffer.byteLength"), browser.call("Runtime.getHeapUsage")["usedSize"])
 
+        # Sent a thousand at a time without waiting for each: the browser
+        # takes them in order, as fast as it can.
         for event in range(events):
+            if event % 1000 == 0:
+                browser.drain()
             if event == 1000:
                 memory["start"] = measure()
             roll = rng.random()
             if held is None and roll < 0.2:
                 x, y = rng.choice(blocks)
-                browser.mouse("mousePressed", x, y)
-                browser.mouse("mouseReleased", x, y, buttons=0)
+                browser.mouse("mousePressed", x, y, wait=False)
+                browser.mouse("mouseReleased", x, y, buttons=0, wait=False)
             elif held is None and roll < 0.5:
                 held = rng.choice(["mouse", "touch"])
                 point = (pad[0] + rng.uniform(0, pad[2]), pad[1] + rng.uniform(0, pad[3]))
                 if held == "mouse":
-                    browser.mouse("mousePressed", *point)
+                    browser.mouse("mousePressed", *point, wait=False)
                 else:
-                    browser.touch("touchStart", [point])
+                    browser.touch("touchStart", [point], wait=False)
             elif held is not None and roll < 0.1:
                 if held == "mouse":
-                    browser.mouse("mouseReleased", pad[0], pad[1], buttons=0)
+                    browser.mouse("mouseReleased", pad[0], pad[1], buttons=0, wait=False)
                 else:
-                    browser.touch("touchCancel" if roll < 0.05 else "touchEnd", [])
+                    browser.touch("touchCancel" if roll < 0.05 else "touchEnd", [], wait=False)
                 held = None
             else:
                 # Anywhere on the screen, on the pad or far off it.
                 point = (rng.uniform(0, 1024), rng.uniform(0, 768)) if roll < 0.6 else \
                     (pad[0] + rng.uniform(0, pad[2]), pad[1] + rng.uniform(0, pad[3]))
                 if held == "touch":
-                    browser.touch("touchMove", [point])
+                    browser.touch("touchMove", [point], wait=False)
                 else:
-                    browser.mouse("mouseMoved", *point, buttons=1 if held else 0)
+                    browser.mouse("mouseMoved", *point, buttons=1 if held else 0, wait=False)
+        browser.drain()
         if held == "mouse":
             browser.mouse("mouseReleased", pad[0], pad[1], buttons=0)
         elif held == "touch":

@@ -1,5 +1,5 @@
-// The page's entry: fetch the picture files, show the scene, and take events
-// once the files are at hand.
+// The page's entry: show the scene, fetch the picture files, and take events
+// once they are at hand.
 
 #include "web/page.h"
 
@@ -67,14 +67,6 @@ EMSCRIPTEN_BINDINGS(zentrik)
 
 int main()
 {
-    // The handlers read picture files and cannot wait for the network: the
-    // files are asked for first, and events are taken once they are here.
-    fetchPictures("pictures/", "/pictures", [](FetchedPictures pictures) {
-        if (!page)
-            return;
-        page->start(std::move(pictures));
-        keepOffline();
-    });
     try {
         page = std::make_unique<Page>();
     } catch (const std::exception& error) {
@@ -87,6 +79,12 @@ int main()
     }
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, false, resized);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, false, keyDown);
+    // The board is up. The handlers read picture files and cannot wait for
+    // the network: events are taken once the files are here.
+    fetchPictures("pictures/", "/pictures", [](FetchedPictures pictures) {
+        page->start(std::move(pictures));
+        keepOffline();
+    });
     // The page lives on after main, taking events, until the tab is closed.
     emscripten_exit_with_live_runtime();
 }

@@ -88,6 +88,7 @@ class Browser:
         page = next(t for t in targets if t["type"] == "page")
         self.socket = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=60)
         self.serial = 0
+        self.unanswered = None
         self.events = []
         self.call("Page.enable")
         self.call("Runtime.enable")
@@ -97,6 +98,7 @@ class Browser:
                   deviceScaleFactor=1, mobile=False)
 
     def call(self, method, **params):
+        self.drain()
         self.serial += 1
         self.socket.send(json.dumps({"id": self.serial, "method": method, "params": params}))
         while True:
@@ -106,6 +108,24 @@ class Browser:
                     raise RuntimeError("%s: %s" % (method, message["error"]))
                 return message.get("result", {})
             self.events.append(message)
+
+    def send(self, method, **params):
+        """Sends a command without waiting for its answer: many can be on
+        their way at once, for drain() to collect."""
+        self.serial += 1
+        self.socket.send(json.dumps({"id": self.serial, "method": method, "params": params}))
+        self.unanswered = self.serial
+
+    def drain(self):
+        """Waits for the answers to everything sent so far."""
+        while self.unanswered:
+            message = json.loads(self.socket.recv())
+            if "error" in message:
+                raise RuntimeError(message["error"])
+            if message.get("id") == self.unanswered:
+                self.unanswered = None
+            elif "id" not in message:
+                self.events.append(message)
 
     def errors(self):
         """What the page has thrown or said as an error or a warning so far."""
@@ -160,14 +180,16 @@ class Browser:
         data = self.call("Page.captureScreenshot", format="png")["data"]
         return Image.open(io.BytesIO(base64.b64decode(data))).convert("RGB")
 
-    def mouse(self, kind, x, y, buttons=1):
-        self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y,
-                  button="left" if kind != "mouseMoved" or buttons else "none",
-                  buttons=buttons, clickCount=1 if kind != "mouseMoved" else 0)
+    def mouse(self, kind, x, y, buttons=1, wait=True):
+        (self.call if wait else self.send)(
+            "Input.dispatchMouseEvent", type=kind, x=x, y=y,
+            button="left" if kind != "mouseMoved" or buttons else "none",
+            buttons=buttons, clickCount=1 if kind != "mouseMoved" else 0)
 
-    def touch(self, kind, points):
-        self.call("Input.dispatchTouchEvent", type=kind,
-                  touchPoints=[{"x": x, "y": y, "id": i} for i, (x, y) in enumerate(points)])
+    def touch(self, kind, points, wait=True):
+        (self.call if wait else self.send)(
+            "Input.dispatchTouchEvent", type=kind,
+            touchPoints=[{"x": x, "y": y, "id": i} for i, (x, y) in enumerate(points)])
 
     def key(self, key, code, key_code):
         for kind in ("rawKeyDown", "keyUp"):
