@@ -15,7 +15,7 @@
 #include <vector>
 
 // The game on a web page, in the window's place. Every control is an element
-// of the page inside one element, Form1, that is scaled as a whole to fit the
+// of the page inside one element, Form1, laid out at the scale that fits the
 // viewport: the background, the slots, the blocks and the pad are canvases,
 // the labels text. Pointer events (mouse, pen and touch alike) on the blocks
 // and the pad become the handlers' calls, and each property change the
