@@ -20,7 +20,7 @@ GAME_PACKAGES := g++ cmake make qt6-base-dev libgif-dev libpng-dev libx11-dev li
 PACKAGES := $(GAME_PACKAGES) googletest libgtest-dev libbenchmark-dev \
             desktop-file-utils appstream \
             xvfb openbox x11-utils weston qt6-wayland libxfixes-dev libxtst-dev \
-            emscripten chromium python3 python3-websocket python3-pil
+            emscripten chromium firefox-esr webkit2gtk-driver python3 python3-websocket python3-pil
 
 # Where make install and make package put the game, relative to PREFIX, when
 # given (BINDIR=bin puts it with the other programs); build/ keeps it until
