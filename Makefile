@@ -78,10 +78,12 @@ run: game-deps $(BUILD)/CMakeCache.txt
 test: build web
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# The browser tests play a page whose core is built with the sanitizers too.
+# The browser tests play a page whose core is built with the sanitizers too,
+# in Chromium.
 sanitize: deps
 	@$(MAKE) --no-print-directory web WEB=$(SANITIZE)-web WASM=$(SANITIZE)-wasm WEB_OPTIONS=-DZENTRIK_SANITIZE=ON
-	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DZENTRIK_SANITIZE=ON -DZENTRIK_WEB_SITE=$(CURDIR)/$(SANITIZE)-web
+	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DZENTRIK_SANITIZE=ON -DZENTRIK_WEB_SITE=$(CURDIR)/$(SANITIZE)-web \
+	    -DZENTRIK_BROWSERS=chromium
 	cmake --build $(SANITIZE) -j $(JOBS)
 	cd $(SANITIZE) && ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
