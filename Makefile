@@ -20,7 +20,7 @@ GAME_PACKAGES := g++ cmake make qt6-base-dev libgif-dev libpng-dev libx11-dev li
 PACKAGES := $(GAME_PACKAGES) googletest libgtest-dev libbenchmark-dev \
             desktop-file-utils appstream \
             xvfb openbox x11-utils weston qt6-wayland libxfixes-dev libxtst-dev \
-            emscripten chromium python3 python3-websocket python3-pil
+            emscripten chromium firefox-esr webkit2gtk-driver python3 python3-websocket python3-pil
 
 # Where make install and make package put the game, relative to PREFIX, when
 # given (BINDIR=bin puts it with the other programs); build/ keeps it until
@@ -78,10 +78,12 @@ run: game-deps $(BUILD)/CMakeCache.txt
 test: build web
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# The browser tests play a page whose core is built with the sanitizers too.
+# The browser tests play a page whose core is built with the sanitizers too,
+# in Chromium.
 sanitize: deps
 	@$(MAKE) --no-print-directory web WEB=$(SANITIZE)-web WASM=$(SANITIZE)-wasm WEB_OPTIONS=-DZENTRIK_SANITIZE=ON
-	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DZENTRIK_SANITIZE=ON -DZENTRIK_WEB_SITE=$(CURDIR)/$(SANITIZE)-web
+	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DZENTRIK_SANITIZE=ON -DZENTRIK_WEB_SITE=$(CURDIR)/$(SANITIZE)-web \
+	    -DZENTRIK_BROWSERS=chromium
 	cmake --build $(SANITIZE) -j $(JOBS)
 	cd $(SANITIZE) && ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \

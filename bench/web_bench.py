@@ -24,11 +24,30 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
-from browser import Browser, Server  # noqa: E402
+from browser import Server  # noqa: E402
+from chromium import Chromium  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCENE = (1006, 743)
 STARTED = "document.getElementById('Form1')?.getAttribute('aria-busy') === 'false'"
+
+
+def Browser(width, height):
+    return Chromium(width, height)
+
+
+def mouse(browser, kind, x, y, buttons=1, wait=True):
+    """One mouse event, answered before the next (wait) or sent on at once."""
+    (browser.call if wait else browser.send)(
+        "Input.dispatchMouseEvent", type=kind, x=x, y=y,
+        button="left" if kind != "mouseMoved" or buttons else "none",
+        buttons=buttons, clickCount=1 if kind != "mouseMoved" else 0)
+
+
+def touch(browser, kind, points, wait=True):
+    (browser.call if wait else browser.send)(
+        "Input.dispatchTouchEvent", type=kind,
+        touchPoints=[{"x": x, "y": y, "id": i} for i, (x, y) in enumerate(points)])
 
 
 def say(text):
@@ -91,14 +110,14 @@ def moves(browser, pad, moves):
     moves come."""
     x, y = pad
     rng = random.Random(1)
-    browser.mouse("mousePressed", x, y)
+    mouse(browser, "mousePressed", x, y)
     for move in range(moves):
         offset = 10 - abs(move % 40 - 20)
         browser.evaluate("new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done)))")
         time.sleep(rng.uniform(0, 1 / 60))
-        browser.mouse("mouseMoved", x + offset, y + offset)
+        mouse(browser, "mouseMoved", x + offset, y + offset)
     browser.evaluate("new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done)))")
-    browser.mouse("mouseReleased", x, y, buttons=0)
+    mouse(browser, "mouseReleased", x, y, buttons=0)
     return browser.evaluate("latencies")
 
 
@@ -109,8 +128,8 @@ def pointer_to_frame(site, bare, count):
         left, top = browser.evaluate("(r => [r.left, r.top])(document.getElementById('Form1').getBoundingClientRect())")
         browser.evaluate(MEASURE % "Picture1")
         # Block 5, selected, moves about its home, far from letter A's slots.
-        browser.mouse("mousePressed", left + 589, top + 559)
-        browser.mouse("mouseReleased", left + 589, top + 559, buttons=0)
+        mouse(browser, "mousePressed", left + 589, top + 559)
+        mouse(browser, "mouseReleased", left + 589, top + 559, buttons=0)
         game = moves(browser, (left + 800, top + 570), count)
         browser.open(bare_server.url + "bare-drag.html")
         browser.wait_for("document.readyState === 'complete'")
@@ -145,34 +164,34 @@ def soak(site, events, seed):
             roll = rng.random()
             if held is None and roll < 0.2:
                 x, y = rng.choice(blocks)
-                browser.mouse("mousePressed", x, y, wait=False)
-                browser.mouse("mouseReleased", x, y, buttons=0, wait=False)
+                mouse(browser, "mousePressed", x, y, wait=False)
+                mouse(browser, "mouseReleased", x, y, buttons=0, wait=False)
             elif held is None and roll < 0.5:
                 held = rng.choice(["mouse", "touch"])
                 point = (pad[0] + rng.uniform(0, pad[2]), pad[1] + rng.uniform(0, pad[3]))
                 if held == "mouse":
-                    browser.mouse("mousePressed", *point, wait=False)
+                    mouse(browser, "mousePressed", *point, wait=False)
                 else:
-                    browser.touch("touchStart", [point], wait=False)
+                    touch(browser, "touchStart", [point], wait=False)
             elif held is not None and roll < 0.1:
                 if held == "mouse":
-                    browser.mouse("mouseReleased", pad[0], pad[1], buttons=0, wait=False)
+                    mouse(browser, "mouseReleased", pad[0], pad[1], buttons=0, wait=False)
                 else:
-                    browser.touch("touchCancel" if roll < 0.05 else "touchEnd", [], wait=False)
+                    touch(browser, "touchCancel" if roll < 0.05 else "touchEnd", [], wait=False)
                 held = None
             else:
                 # Anywhere on the screen, on the pad or far off it.
                 point = (rng.uniform(0, 1024), rng.uniform(0, 768)) if roll < 0.6 else \
                     (pad[0] + rng.uniform(0, pad[2]), pad[1] + rng.uniform(0, pad[3]))
                 if held == "touch":
-                    browser.touch("touchMove", [point], wait=False)
+                    touch(browser, "touchMove", [point], wait=False)
                 else:
-                    browser.mouse("mouseMoved", *point, buttons=1 if held else 0, wait=False)
+                    mouse(browser, "mouseMoved", *point, buttons=1 if held else 0, wait=False)
         browser.drain()
         if held == "mouse":
-            browser.mouse("mouseReleased", pad[0], pad[1], buttons=0)
+            mouse(browser, "mouseReleased", pad[0], pad[1], buttons=0)
         elif held == "touch":
-            browser.touch("touchEnd", [])
+            touch(browser, "touchEnd", [])
         memory["end"] = measure()
         # Still answering: a block clicked twice is selected, then not red.
         errors = browser.errors()

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 using emscripten::val;
 
@@ -44,8 +45,6 @@ Page::Page()
     m_clientHeight = toPixels(form.Form1.Height());
     m_stage = addElement(body, "div", "stage");
     m_form1 = addElement(m_stage, "div", form.Form1.Name());
-    m_form1["style"].set("width", px(m_clientWidth));
-    m_form1["style"].set("height", px(m_clientHeight));
 
     // Later elements stand above earlier ones: the labels on the surface
     // with the background and the slots, every block above the pad, as in
@@ -147,12 +146,12 @@ void Page::place(Shown& shown)
     const Control& control = *shown.control;
     val style = shown.element["style"];
     style.set("display", control.Visible() ? "" : "none");
-    style.set("left", px(toPixels(control.Left())));
-    style.set("top", px(toPixels(control.Top())));
+    style.set("left", px(toPixels(control.Left()) * m_scale));
+    style.set("top", px(toPixels(control.Top()) * m_scale));
     const int width = toPixels(control.Width());
     const int height = toPixels(control.Height());
-    style.set("width", px(width));
-    style.set("height", px(height));
+    style.set("width", px(width * m_scale));
+    style.set("height", px(height * m_scale));
     if (dynamic_cast<const PictureHolder*>(&control) && shown.element["width"].as<int>() != width) {
         // A canvas takes a new size by forgetting what it shows.
         shown.element.set("width", width);
@@ -170,9 +169,10 @@ void Page::paint(Shown& shown)
         style.set("backgroundColor", cssColour(label->BackColor()));
         style.set("color", cssColour(label->ForeColor()));
         const Font& font = label->Font();
-        style.set("font", std::string(font.Bold ? "bold " : "") + std::to_string(font.Size) + "pt \"" + font.Name
-                              + "\", " + JAPANESE_FACES);
-        style.set("lineHeight", px(toPixels(label->Height())));
+        char size[32];
+        std::snprintf(size, sizeof size, "%gpt \"", font.Size * m_scale);
+        style.set("font", std::string(font.Bold ? "bold " : "") + size + font.Name + "\", " + JAPANESE_FACES);
+        style.set("lineHeight", px(toPixels(label->Height()) * m_scale));
         return;
     }
     if (const auto* box = dynamic_cast<const PictureBox*>(shown.control))
@@ -200,5 +200,15 @@ void Page::fitViewport()
     style.set("top", px(std::floor((height - m_clientHeight * m_scale) / 2)));
     style.set("width", px(m_clientWidth * m_scale));
     style.set("height", px(m_clientHeight * m_scale));
-    m_form1["style"].set("transform", "scale(" + std::to_string(m_scale) + ")");
+    // Each element is laid out at the scale, not the scene scaled as a whole
+    // by a transform: WebKit smooths a canvas under a scaling transform,
+    // whatever its image-rendering, and every picture pixel would blur.
+    m_form1["style"].set("width", px(m_clientWidth * m_scale));
+    m_form1["style"].set("height", px(m_clientHeight * m_scale));
+    if (m_surface)
+        m_surface->setScale(m_scale);
+    for (Shown& shown : m_shown) {
+        place(shown);
+        paint(shown);
+    }
 }

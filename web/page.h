@@ -16,7 +16,7 @@
 #include <vector>
 
 // The game on a web page, in the window's place, inside one element, Form1,
-// that is scaled as a whole to fit the viewport. As in the window, the
+// laid out at the scale that fits the viewport. As in the window, the
 // background and the slots are drawn on Form1's own surface, one canvas; the
 // labels are text over it, and the blocks and the pad, which take the
 // pointer, are canvases of their own above. Pointer events (mouse, pen and

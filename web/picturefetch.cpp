@@ -20,6 +20,7 @@ struct Fetch {
 struct Request {
     std::shared_ptr<Fetch> fetch;
     std::string name;
+    bool givenUp = false;
 };
 
 void settle(Request* request)
@@ -35,8 +36,11 @@ void settle(Request* request)
 void arriving(unsigned handle, void* arg, int loaded, int)
 {
     auto* request = static_cast<Request*>(arg);
-    if (static_cast<size_t>(loaded) <= MAX_PICTURE_FILE_BYTES)
+    // WebKit tells the progress once more from inside the abort: the file is
+    // given up, and its request settled, once.
+    if (request->givenUp || static_cast<size_t>(loaded) <= MAX_PICTURE_FILE_BYTES)
         return;
+    request->givenUp = true;
     emscripten_async_wget2_abort(static_cast<int>(handle));
     request->fetch->result.failures[request->name]
         = "the server sent more than " + std::to_string(MAX_PICTURE_FILE_BYTES >> 20) + " MiB";

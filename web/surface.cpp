@@ -2,6 +2,7 @@
 
 #include "controls/pixels.h"
 #include "pictures/background.h"
+#include "web/dom.h"
 
 #include <algorithm>
 
@@ -54,6 +55,13 @@ Surface::Surface(val canvas, const Scene& scene, int width, int height)
             m_background[static_cast<size_t>(y) * width + x] = canvasPixel(rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF);
         }
     }
+}
+
+void Surface::setScale(double scale)
+{
+    val style = m_canvas["style"];
+    style.set("width", px(m_width * scale));
+    style.set("height", px(m_height * scale));
 }
 
 void Surface::paint(int left, int top, int width, int height)

@@ -15,6 +15,9 @@ class Surface {
 public:
     Surface(emscripten::val canvas, const Scene& scene, int width, int height);
 
+    /** Shows the surface at `scale` CSS pixels to its pixel. */
+    void setScale(double scale);
+
     /** Draws the background and every visible slot within the rectangle, in pixels, and shows it. */
     void paint(int left, int top, int width, int height);
 

@@ -1,19 +1,107 @@
-"""A static server and a headless Chromium driven through the DevTools
-protocol, each on a free port of this machine, for the page's tests."""
+"""A static server on a free port of this machine, and what the playthrough
+asks of a browser: each engine's driver (chromium.py, firefox.py, webkit.py)
+gives the same calls.
 
-import base64
+    open(url)            navigates; returns once the document has loaded
+    evaluate(js)         the expression's value, promises awaited
+    wait_for(js)         until the expression is true
+    screenshot()         the viewport as a PIL image, drawn after all input
+    mouse(path)          the left button pressed at the first point, moved
+                         through the others and released at the last
+    touch(path)          the same with one finger
+    key(name)            a key pressed and released ("Enter")
+    errors()             what the page threw or said as an error or warning
+    requested()          every address the page asked for, or None where
+                         the driver cannot see the requests
+    run_before_page(js)  a script run before each new document's own, or
+                         False where the driver has none
+    close()              and with-blocks, which close
+"""
+
 import http.server
+import importlib
 import io
-import json
-import os
-import shutil
+import socket
 import subprocess
-import tempfile
 import threading
 import time
 
-import websocket
 from PIL import Image
+
+# Each engine's module and its driver.
+ENGINES = {"chromium": "Chromium", "firefox": "Firefox", "webkit": "WebKit"}
+
+
+def launch(engine, width, height):
+    """The engine's browser with a viewport of width x height."""
+    return getattr(importlib.import_module(engine), ENGINES[engine])(width, height)
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def wait_until(condition, what, seconds=30):
+    deadline = time.monotonic() + seconds
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise TimeoutError(what)
+        time.sleep(0.05)
+
+
+def pointer_actions(kind, path):
+    """W3C WebDriver's input source for `kind` ("mouse" or "touch") pressing
+    at the path's first point, moving through it and releasing at its last."""
+    moves = [{"type": "pointerMove", "x": int(x), "y": int(y)} for x, y in path]
+    return {"type": "pointer", "id": kind, "parameters": {"pointerType": kind},
+            "actions": moves[:1] + [{"type": "pointerDown", "button": 0}] + moves[1:]
+            + [{"type": "pointerUp", "button": 0}]}
+
+
+def key_actions(name):
+    """W3C WebDriver's input source pressing and releasing one key."""
+    code = {"Enter": "\ue007"}[name]
+    return {"type": "key", "id": "keyboard",
+            "actions": [{"type": "keyDown", "value": code}, {"type": "keyUp", "value": code}]}
+
+
+def stop(process):
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
+class Driver:
+    """What every engine's driver shares."""
+
+    def wait_for(self, expression, seconds=30):
+        wait_until(lambda: self.evaluate(expression), expression, seconds)
+
+    def screenshot(self):
+        # A frame drawn after every input sent so far.
+        self.evaluate("new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))")
+        return Image.open(io.BytesIO(self.png())).convert("RGB")
+
+    def requested(self):
+        return None
+
+    def run_before_page(self, source):
+        return False
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exception):
+        self.close()
 
 
 class Server:
@@ -63,152 +151,3 @@ class Server:
     def close(self):
         self.httpd.shutdown()
         self.httpd.server_close()
-
-
-class Browser:
-    """Headless Chromium with one page, driven over the DevTools protocol."""
-
-    def __init__(self, width, height, extra_flags=()):
-        self.profile = tempfile.mkdtemp(prefix="zentrik-chromium-")
-        self.process = subprocess.Popen(
-            ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
-             "--disable-background-networking", "--disable-component-update", "--disable-sync",
-             "--disable-quic", "--hide-scrollbars", "--user-data-dir=" + self.profile,
-             "--remote-debugging-port=0", *extra_flags, "about:blank"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        port_file = os.path.join(self.profile, "DevToolsActivePort")
-        deadline = time.monotonic() + 30
-        while not (os.path.exists(port_file) and open(port_file).read().count("\n") >= 1):
-            if time.monotonic() > deadline or self.process.poll() is not None:
-                raise RuntimeError("chromium did not start")
-            time.sleep(0.05)
-        port = open(port_file).read().split("\n")[0]
-        targets = json.load(__import__("urllib.request").request.urlopen(
-            "http://127.0.0.1:%s/json/list" % port))
-        page = next(t for t in targets if t["type"] == "page")
-        self.socket = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=60)
-        self.serial = 0
-        self.unanswered = None
-        self.events = []
-        self.call("Page.enable")
-        self.call("Runtime.enable")
-        self.call("Log.enable")
-        self.call("Network.enable")
-        self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
-                  deviceScaleFactor=1, mobile=False)
-
-    def call(self, method, **params):
-        self.drain()
-        self.serial += 1
-        self.socket.send(json.dumps({"id": self.serial, "method": method, "params": params}))
-        while True:
-            message = json.loads(self.socket.recv())
-            if message.get("id") == self.serial:
-                if "error" in message:
-                    raise RuntimeError("%s: %s" % (method, message["error"]))
-                return message.get("result", {})
-            self.events.append(message)
-
-    def send(self, method, **params):
-        """Sends a command without waiting for its answer: many can be on
-        their way at once, for drain() to collect."""
-        self.serial += 1
-        self.socket.send(json.dumps({"id": self.serial, "method": method, "params": params}))
-        self.unanswered = self.serial
-
-    def drain(self):
-        """Waits for the answers to everything sent so far."""
-        while self.unanswered:
-            message = json.loads(self.socket.recv())
-            if "error" in message:
-                raise RuntimeError(message["error"])
-            if message.get("id") == self.unanswered:
-                self.unanswered = None
-            elif "id" not in message:
-                self.events.append(message)
-
-    def errors(self):
-        """What the page has thrown or said as an error or a warning so far."""
-        self.evaluate("0")
-        said = []
-        for event in self.events:
-            params = event.get("params", {})
-            if event.get("method") == "Runtime.exceptionThrown":
-                details = params["exceptionDetails"]
-                said.append(details.get("exception", {}).get("description") or details["text"])
-            elif event.get("method") == "Runtime.consoleAPICalled" and params["type"] in ("error", "warning"):
-                said.append(" ".join(str(arg.get("value")) for arg in params["args"]))
-            elif event.get("method") == "Log.entryAdded" and params["entry"]["level"] == "error" \
-                    and params["entry"]["source"] != "network":
-                # What the browser itself refused, such as a breach of the page's policy.
-                said.append(params["entry"]["text"])
-        return said
-
-    def requested(self):
-        """Every address the page has asked for so far."""
-        self.evaluate("0")
-        return [event["params"]["request"]["url"] for event in self.events
-                if event.get("method") == "Network.requestWillBeSent"]
-
-    def evaluate(self, expression):
-        result = self.call("Runtime.evaluate", expression=expression, returnByValue=True,
-                           awaitPromise=True)
-        if "exceptionDetails" in result:
-            raise RuntimeError("%s: %s" % (expression, result["exceptionDetails"]))
-        return result["result"].get("value")
-
-    def wait_for(self, expression, seconds=30):
-        deadline = time.monotonic() + seconds
-        while not self.evaluate(expression):
-            if time.monotonic() > deadline:
-                raise TimeoutError(expression)
-            time.sleep(0.05)
-
-    def open(self, url):
-        """Navigates, and returns once the new document has loaded."""
-        loads = self.count("Page.loadEventFired")
-        self.call("Page.navigate", url=url)
-        while self.count("Page.loadEventFired") == loads:
-            self.events.append(json.loads(self.socket.recv()))
-
-    def count(self, method):
-        return sum(1 for event in self.events if event.get("method") == method)
-
-    def screenshot(self):
-        # A frame drawn after every input sent so far.
-        self.evaluate("new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))")
-        data = self.call("Page.captureScreenshot", format="png")["data"]
-        return Image.open(io.BytesIO(base64.b64decode(data))).convert("RGB")
-
-    def mouse(self, kind, x, y, buttons=1, wait=True):
-        (self.call if wait else self.send)(
-            "Input.dispatchMouseEvent", type=kind, x=x, y=y,
-            button="left" if kind != "mouseMoved" or buttons else "none",
-            buttons=buttons, clickCount=1 if kind != "mouseMoved" else 0)
-
-    def touch(self, kind, points, wait=True):
-        (self.call if wait else self.send)(
-            "Input.dispatchTouchEvent", type=kind,
-            touchPoints=[{"x": x, "y": y, "id": i} for i, (x, y) in enumerate(points)])
-
-    def key(self, key, code, key_code):
-        for kind in ("rawKeyDown", "keyUp"):
-            self.call("Input.dispatchKeyEvent", type=kind, key=key, code=code,
-                      windowsVirtualKeyCode=key_code)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exception):
-        self.close()
-
-    def close(self):
-        try:
-            self.socket.close()
-        finally:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-            shutil.rmtree(self.profile, ignore_errors=True)

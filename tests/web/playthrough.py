@@ -1,7 +1,9 @@
-"""The page played in headless Chromium through real input events, checked on
-the browser's own screenshots.
+"""The page played in one browser engine through real input events, checked
+on that browser's own screenshots.
 
-    playthrough.py VARIANT SITE_FOLDER WEB_PLAN
+    playthrough.py ENGINE VARIANT SITE_FOLDER WEB_PLAN
+
+ENGINE is chromium, firefox or webkit (browser.py and a driver each).
 
 WEB_PLAN plays the same game through the handlers and prints every step (a
 click on a block, a drag on the pad, in the scene's pixels) and what each
@@ -14,7 +16,7 @@ import os
 import subprocess
 import sys
 
-from browser import Browser, Server
+from browser import ENGINES, Server, launch
 
 SCENE = (1006, 743)
 # What a server may answer in place of a picture file: nothing, an error page,
@@ -58,27 +60,9 @@ class Game:
         return self.left + self.scale * point[0], self.top + self.scale * point[1]
 
     def step(self, step, touch=False):
-        b = self.browser
-        if "click" in step:
-            x, y = self.at(step["click"])
-            if touch:
-                b.touch("touchStart", [(x, y)])
-                b.touch("touchEnd", [])
-            else:
-                b.mouse("mousePressed", x, y)
-                b.mouse("mouseReleased", x, y, buttons=0)
-            return
-        path = [self.at(p) for p in step["drag"]]
-        if touch:
-            b.touch("touchStart", path[:1])
-            for point in path[1:]:
-                b.touch("touchMove", [point])
-            b.touch("touchEnd", [])
-        else:
-            b.mouse("mousePressed", *path[0])
-            for point in path[1:]:
-                b.mouse("mouseMoved", *point)
-            b.mouse("mouseReleased", *path[-1], buttons=0)
+        # A click is a press and a release at one point.
+        path = [self.at(point) for point in step["drag"]] if "drag" in step else [self.at(step["click"])]
+        (self.browser.touch if touch else self.browser.mouse)(path)
 
     def pixel(self, shot, point):
         x, y = self.at(point)
@@ -109,17 +93,16 @@ def plan(plan_program, *missing):
                                      text=True).stdout)
 
 
-def whole_game(site, plan_program):
+def whole_game(engine, site, plan_program):
     """A to Z with no network, the first letter by touch and the rest by
     mouse, then the end; the page asks for nothing from anywhere else."""
     steps = plan(plan_program)
-    with Server(site) as server, Browser(1024, 768) as browser:
+    with Server(site) as server, launch(engine, 1024, 768) as browser:
         Game(browser, server.url)
-        # The first visit keeps every file on the device; then the server goes.
+        # The first visit keeps every file on the device; then the server
+        # goes, and every engine finds the network as a child offline does.
         browser.evaluate("navigator.serviceWorker.ready.then(() => true)")
         server.close()
-        browser.call("Network.emulateNetworkConditions", offline=True, latency=0,
-                     downloadThroughput=-1, uploadThroughput=-1)
         game = Game(browser, server.url)
         check(browser.evaluate("!!navigator.serviceWorker.controller"), "the page comes from the device")
         check(game.scale == 1, "scale 1 at 1024 x 768, not %s" % game.scale)
@@ -133,24 +116,27 @@ def whole_game(site, plan_program):
         game.check_letter(steps["letters"][-1])
         check(game.message() is None, "no message in a game with every picture")
         game.check_console()
-        elsewhere = [url for url in browser.requested() if not url.startswith(server.url)]
+        # Chromium's and Firefox's drivers see every request; WebKit's none.
+        requested = browser.requested()
+        # A data: address (Firefox's own copy of the page's icon) asks no one.
+        elsewhere = [url for url in requested or [] if not url.startswith((server.url, "data:"))]
         check(not elsewhere, "the page asked elsewhere: %s" % elsewhere)
 
 
-def broken_picture_files(site, plan_program):
+def broken_picture_files(engine, site, plan_program):
     """Picture files the server lacks or answers with something else are each
     said in the page when a turn needs them, closed with Enter, and play goes on."""
     steps = plan(plan_program, *BROKEN)
     failures = set()
     answers = {"pictures/" + name: answer for name, (answer, _) in BROKEN.items()}
-    with Server(site, answers) as server, Browser(1024, 768) as browser:
+    with Server(site, answers) as server, launch(engine, 1024, 768) as browser:
         game = Game(browser, server.url)
 
         def said(name):
             text = game.message()
             check(text and server.url + "pictures/" + name in text and BROKEN[name][1] in text,
                   "the message names the address and why: %r" % text)
-            browser.key("Enter", "Enter", 13)
+            browser.key("Enter")
             check(game.message() is None, "Enter closes the message")
             failures.add(name)
 
@@ -159,19 +145,19 @@ def broken_picture_files(site, plan_program):
         game.check_console()
 
 
-def scale_two(site, plan_program):
+def scale_two(engine, site, plan_program):
     """At 2048 x 1536 the scene is twice its size, every picture pixel a 2 x 2
     block of the scene at scale 1; letter A plays at that scale."""
     steps = plan(plan_program)
     with Server(site) as server:
-        with Browser(1024, 768) as browser:
+        with launch(engine, 1024, 768) as browser:
             game = Game(browser, server.url)
             one = browser.screenshot().crop((int(game.left), int(game.top), int(game.left) + SCENE[0],
                                              int(game.top) + SCENE[1]))
             labels = browser.evaluate("['Label1', 'lblPicFile'].map(id => (e => "
                                       "[e.offsetLeft, e.offsetTop, e.offsetWidth, e.offsetHeight])"
                                       "(document.getElementById(id)))")
-        with Browser(2048, 1536) as browser:
+        with launch(engine, 2048, 1536) as browser:
             game = Game(browser, server.url)
             check(game.scale == 2, "scale 2 at 2048 x 1536, not %s" % game.scale)
             shot = browser.screenshot()
@@ -193,20 +179,21 @@ def scale_two(site, plan_program):
             game.check_console()
 
 
-def start_without_pictures_or_webassembly(site, plan_program):
+def start_without_pictures_or_webassembly(engine, site, plan_program):
     """A page with none of its pictures says so at once, naming the folder's
     address; a browser without WebAssembly is told what the page needs."""
     missing = {"pictures/" + name: (404, b"") for name in os.listdir(os.path.join(site, "pictures"))}
-    with Server(site, missing) as server, \
-            Browser(1024, 768) as browser:
+    with Server(site, missing) as server, launch(engine, 1024, 768) as browser:
         game = Game(browser, server.url)
         browser.wait_for("document.getElementById('message').open")
         text = game.message()
         check(server.url + "pictures/" in text, "the message names the folder's address: %r" % text)
         game.check_console()
-    with Server(site) as server, Browser(1024, 768) as browser:
-        # As in a browser that has none, or where a school's policy turned it off.
-        browser.call("Page.addScriptToEvaluateOnNewDocument", source="delete globalThis.WebAssembly")
+    with Server(site) as server, launch(engine, 1024, 768) as browser:
+        # As in a browser that has none, or where a school's policy turned it
+        # off; WebKit's driver runs nothing before the page's own scripts.
+        if not browser.run_before_page("delete globalThis.WebAssembly"):
+            return
         browser.open(server.url)
         browser.wait_for("!!document.querySelector('p.needs')")
         line = browser.evaluate("document.querySelector('p.needs').textContent")
@@ -221,8 +208,9 @@ VARIANTS = {
 }
 
 if __name__ == "__main__":
-    variant, site, plan_program = sys.argv[1:]
+    engine, variant, site, plan_program = sys.argv[1:]
     if not os.path.exists(os.path.join(site, "index.html")):
         fail("no page in %s: make web puts it together" % site)
-    VARIANTS[variant](site, plan_program)
+    check(engine in ENGINES, "no driver for %s: %s" % (engine, ", ".join(ENGINES)))
+    VARIANTS[variant](engine, site, plan_program)
     print("1 passed, 0 failed")

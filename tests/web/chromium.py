@@ -1,0 +1,145 @@
+"""Headless Chromium (Debian's chromium) with one page, driven over the
+DevTools protocol."""
+
+import base64
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import urllib.request
+
+import websocket
+
+from browser import Driver, stop, wait_until
+
+KEYS = {"Enter": 13}
+
+
+class Chromium(Driver):
+    def __init__(self, width, height):
+        self.profile = tempfile.mkdtemp(prefix="zentrik-chromium-")
+        self.process = subprocess.Popen(
+            ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+             "--disable-background-networking", "--disable-component-update", "--disable-sync",
+             "--disable-quic", "--hide-scrollbars", "--user-data-dir=" + self.profile,
+             "--remote-debugging-port=0", "about:blank"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        port_file = os.path.join(self.profile, "DevToolsActivePort")
+
+        def port():
+            if self.process.poll() is not None:
+                raise RuntimeError("chromium did not start")
+            lines = open(port_file).read().split("\n") if os.path.exists(port_file) else []
+            return lines[0] if len(lines) > 1 else None
+        targets = json.load(urllib.request.urlopen(
+            "http://127.0.0.1:%s/json/list" % wait_until(port, "chromium's port")))
+        page = next(t for t in targets if t["type"] == "page")
+        self.socket = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=60)
+        self.serial = 0
+        self.unanswered = None
+        self.events = []
+        for domain in ("Page", "Runtime", "Log", "Network"):
+            self.call(domain + ".enable")
+        self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                  deviceScaleFactor=1, mobile=False)
+
+    def call(self, method, **params):
+        self.drain()
+        self.serial += 1
+        self.socket.send(json.dumps({"id": self.serial, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.socket.recv())
+            if message.get("id") == self.serial:
+                if "error" in message:
+                    raise RuntimeError("%s: %s" % (method, message["error"]))
+                return message.get("result", {})
+            self.events.append(message)
+
+    def send(self, method, **params):
+        """Sends a command without waiting for its answer: many can be on
+        their way at once, for drain() to collect."""
+        self.serial += 1
+        self.socket.send(json.dumps({"id": self.serial, "method": method, "params": params}))
+        self.unanswered = self.serial
+
+    def drain(self):
+        """Waits for the answers to everything sent so far."""
+        while self.unanswered:
+            message = json.loads(self.socket.recv())
+            if "error" in message:
+                raise RuntimeError(message["error"])
+            if message.get("id") == self.unanswered:
+                self.unanswered = None
+            elif "id" not in message:
+                self.events.append(message)
+
+    def errors(self):
+        self.evaluate("0")
+        said = []
+        for event in self.events:
+            params = event.get("params", {})
+            if event.get("method") == "Runtime.exceptionThrown":
+                details = params["exceptionDetails"]
+                said.append(details.get("exception", {}).get("description") or details["text"])
+            elif event.get("method") == "Runtime.consoleAPICalled" and params["type"] in ("error", "warning"):
+                said.append(" ".join(str(arg.get("value")) for arg in params["args"]))
+            elif event.get("method") == "Log.entryAdded" and params["entry"]["level"] == "error" \
+                    and params["entry"]["source"] != "network":
+                # What the browser itself refused, such as a breach of the page's policy.
+                said.append(params["entry"]["text"])
+        return said
+
+    def requested(self):
+        self.evaluate("0")
+        return [event["params"]["request"]["url"] for event in self.events
+                if event.get("method") == "Network.requestWillBeSent"]
+
+    def run_before_page(self, source):
+        self.call("Page.addScriptToEvaluateOnNewDocument", source=source)
+        return True
+
+    def evaluate(self, expression):
+        result = self.call("Runtime.evaluate", expression=expression, returnByValue=True,
+                           awaitPromise=True)
+        if "exceptionDetails" in result:
+            raise RuntimeError("%s: %s" % (expression, result["exceptionDetails"]))
+        return result["result"].get("value")
+
+    def open(self, url):
+        loads = self.count("Page.loadEventFired")
+        self.call("Page.navigate", url=url)
+        while self.count("Page.loadEventFired") == loads:
+            self.events.append(json.loads(self.socket.recv()))
+
+    def count(self, method):
+        return sum(1 for event in self.events if event.get("method") == method)
+
+    def png(self):
+        return base64.b64decode(self.call("Page.captureScreenshot", format="png")["data"])
+
+    def mouse(self, path):
+        (x, y), last = path[0], path[-1]
+        self.call("Input.dispatchMouseEvent", type="mousePressed", x=x, y=y, button="left", buttons=1,
+                  clickCount=1)
+        for x, y in path[1:]:
+            self.call("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=y, button="left", buttons=1)
+        self.call("Input.dispatchMouseEvent", type="mouseReleased", x=last[0], y=last[1], button="left",
+                  buttons=0, clickCount=1)
+
+    def touch(self, path):
+        self.call("Input.dispatchTouchEvent", type="touchStart", touchPoints=[{"x": path[0][0], "y": path[0][1]}])
+        for x, y in path[1:]:
+            self.call("Input.dispatchTouchEvent", type="touchMove", touchPoints=[{"x": x, "y": y}])
+        self.call("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+
+    def key(self, name):
+        for kind in ("rawKeyDown", "keyUp"):
+            self.call("Input.dispatchKeyEvent", type=kind, key=name, code=name, windowsVirtualKeyCode=KEYS[name])
+
+    def close(self):
+        try:
+            self.socket.close()
+        finally:
+            stop(self.process)
+            shutil.rmtree(self.profile, ignore_errors=True)

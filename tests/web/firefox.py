@@ -1,0 +1,110 @@
+"""Headless Firefox ESR (Debian's firefox-esr) with a fresh profile, driven
+over WebDriver BiDi, the protocol it speaks on its remote debugging port."""
+
+import base64
+import json
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+
+import websocket
+
+from browser import Driver, key_actions, pointer_actions, stop, wait_until
+
+
+def value(remote):
+    """A BiDi remote value as Python's."""
+    kind, inner = remote["type"], remote.get("value")
+    if kind in ("array", "set"):
+        return [value(item) for item in inner]
+    if kind == "object":
+        return {key: value(item) for key, item in inner}
+    if kind in ("undefined", "null"):
+        return None
+    return inner
+
+
+class Firefox(Driver):
+    def __init__(self, width, height):
+        self.profile = tempfile.mkdtemp(prefix="zentrik-firefox-")
+        log = os.path.join(self.profile, "firefox.log")
+        # Port 0: Firefox takes a free one and says which.
+        self.process = subprocess.Popen(
+            ["firefox-esr", "--headless", "--no-remote", "--profile", self.profile,
+             "--remote-debugging-port", "0", "about:blank"],
+            stdout=subprocess.DEVNULL, stderr=open(log, "w"))
+
+        def address():
+            if self.process.poll() is not None:
+                raise RuntimeError("firefox did not start")
+            found = re.search(r"WebDriver BiDi listening on (ws://\S+)", open(log).read())
+            return found and found.group(1)
+        # Firefox refuses a connection that names an origin.
+        self.socket = websocket.create_connection(wait_until(address, "firefox's port") + "/session",
+                                                  timeout=60, suppress_origin=True)
+        self.serial = 0
+        self.events = []
+        self.call("session.new", capabilities={})
+        self.context = self.call("browsingContext.getTree")["contexts"][0]["context"]
+        self.call("session.subscribe", events=["log.entryAdded", "network.beforeRequestSent"])
+        self.call("browsingContext.setViewport", context=self.context,
+                  viewport={"width": width, "height": height}, devicePixelRatio=1)
+
+    def call(self, method, **params):
+        self.serial += 1
+        self.socket.send(json.dumps({"id": self.serial, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.socket.recv())
+            if message.get("id") == self.serial:
+                if message["type"] == "error":
+                    raise RuntimeError("%s: %s" % (method, message.get("message") or message["error"]))
+                return message["result"]
+            self.events.append(message)
+
+    def errors(self):
+        self.evaluate("0")
+        return [event["params"]["text"] for event in self.events
+                if event.get("method") == "log.entryAdded" and event["params"]["level"] in ("error", "warn")]
+
+    def requested(self):
+        self.evaluate("0")
+        return [event["params"]["request"]["url"] for event in self.events
+                if event.get("method") == "network.beforeRequestSent"]
+
+    def run_before_page(self, source):
+        self.call("script.addPreloadScript", functionDeclaration="() => { %s }" % source)
+        return True
+
+    def evaluate(self, expression):
+        result = self.call("script.evaluate", expression=expression, target={"context": self.context},
+                           awaitPromise=True, resultOwnership="none")
+        if result["type"] == "exception":
+            raise RuntimeError("%s: %s" % (expression, result["exceptionDetails"]["text"]))
+        return value(result["result"])
+
+    def open(self, url):
+        self.call("browsingContext.navigate", context=self.context, url=url, wait="complete")
+
+    def png(self):
+        return base64.b64decode(self.call("browsingContext.captureScreenshot", context=self.context)["data"])
+
+    def perform(self, source):
+        self.call("input.performActions", context=self.context, actions=[source])
+
+    def mouse(self, path):
+        self.perform(pointer_actions("mouse", path))
+
+    def touch(self, path):
+        self.perform(pointer_actions("touch", path))
+
+    def key(self, name):
+        self.perform(key_actions(name))
+
+    def close(self):
+        try:
+            self.socket.close()
+        finally:
+            stop(self.process)
+            shutil.rmtree(self.profile, ignore_errors=True)
