@@ -70,8 +70,8 @@ int main()
     try {
         page = std::make_unique<Page>();
     } catch (const std::exception& error) {
-        emscripten::val line = emscripten::val::global("document").call<emscripten::val>("createElement",
-                                                                                         emscripten::val("p"));
+        emscripten::val line
+            = emscripten::val::global("document").call<emscripten::val>("createElement", emscripten::val("p"));
         line.set("className", "needs");
         line.set("textContent", std::string("Zentrik cannot start: ") + error.what());
         emscripten::val::global("document")["body"].call<void>("appendChild", line);

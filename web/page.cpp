@@ -16,8 +16,9 @@ namespace {
 
 // Faces that show Japanese, after the labels' own: the free ones a Linux
 // machine has, then those of Android and ChromeOS, macOS and iPadOS, Windows.
-const char* const JAPANESE_FACES = "\"MS PGothic\", IPAPGothic, IPAGothic, \"Noto Sans JP\", \"Noto Sans CJK JP\", "
-                                   "\"Hiragino Kaku Gothic ProN\", \"Hiragino Sans\", Meiryo, \"Yu Gothic\", sans-serif";
+const char* const JAPANESE_FACES
+    = "\"MS PGothic\", IPAPGothic, IPAGothic, \"Noto Sans JP\", \"Noto Sans CJK JP\", "
+      "\"Hiragino Kaku Gothic ProN\", \"Hiragino Sans\", Meiryo, \"Yu Gothic\", sans-serif";
 
 void listen(val target, const char* type, const char* handler)
 {

@@ -83,8 +83,7 @@ bool FetchedPictures::noneArrived() const
     return failures.size() == SHAPES.size() * 2;
 }
 
-void fetchPictures(const std::string& address, std::filesystem::path folder,
-                   std::function<void(FetchedPictures)> done)
+void fetchPictures(const std::string& address, std::filesystem::path folder, std::function<void(FetchedPictures)> done)
 {
     using emscripten::val;
     auto fetch = std::make_shared<Fetch>();

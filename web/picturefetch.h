@@ -20,5 +20,4 @@ struct FetchedPictures {
 };
 
 /** Fetches every picture file from `address` (relative to the page) into `folder`, then calls `done` once. */
-void fetchPictures(const std::string& address, std::filesystem::path folder,
-                   std::function<void(FetchedPictures)> done);
+void fetchPictures(const std::string& address, std::filesystem::path folder, std::function<void(FetchedPictures)> done);

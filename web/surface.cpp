@@ -95,8 +95,8 @@ void Surface::paint(int left, int top, int width, int height)
                 pixel = over(picture->pixel(x - slotLeft, y - slotTop), pixel);
             }
     }
-    const val bytes = val::global("Uint8ClampedArray")
-                          .new_(val(emscripten::typed_memory_view(area.size() * 4,
-                                                                  reinterpret_cast<const uint8_t*>(area.data()))));
+    const val bytes
+        = val::global("Uint8ClampedArray")
+              .new_(val(emscripten::typed_memory_view(area.size() * 4, reinterpret_cast<const uint8_t*>(area.data()))));
     m_context.call<void>("putImageData", val::global("ImageData").new_(bytes, columns, bottom - top), left, top);
 }

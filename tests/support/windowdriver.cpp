@@ -11,7 +11,6 @@
 
 #include <cmath>
 
-
 WindowDriver::WindowDriver(PictureFolder pictureFolder)
     : window(std::move(pictureFolder))
 {

@@ -34,8 +34,7 @@ void expect(std::vector<std::string>& checks, std::optional<PixelPoint> pixel, u
         return;
     char colour[8];
     std::snprintf(colour, sizeof colour, "%06x", rgb);
-    checks.push_back(R"({"at":)" + point(pixel->x, pixel->y) + R"(,"rgb":")" + colour + R"(","what":")" + what
-                     + "\"}");
+    checks.push_back(R"({"at":)" + point(pixel->x, pixel->y) + R"(,"rgb":")" + colour + R"(","what":")" + what + "\"}");
 }
 
 class Planner {
