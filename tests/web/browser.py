@@ -97,6 +97,17 @@ class Driver:
     def run_before_page(self, source):
         return False
 
+    # Input as W3C WebDriver's actions, which the drivers that speak them
+    # send through perform(); Chromium's sends its own events instead.
+    def mouse(self, path):
+        self.perform(pointer_actions("mouse", path))
+
+    def touch(self, path):
+        self.perform(pointer_actions("touch", path))
+
+    def key(self, name):
+        self.perform(key_actions(name))
+
     def __enter__(self):
         return self
 

@@ -11,7 +11,7 @@ import tempfile
 
 import websocket
 
-from browser import Driver, key_actions, pointer_actions, stop, wait_until
+from browser import Driver, stop, wait_until
 
 
 def value(remote):
@@ -92,15 +92,6 @@ class Firefox(Driver):
 
     def perform(self, source):
         self.call("input.performActions", context=self.context, actions=[source])
-
-    def mouse(self, path):
-        self.perform(pointer_actions("mouse", path))
-
-    def touch(self, path):
-        self.perform(pointer_actions("touch", path))
-
-    def key(self, name):
-        self.perform(key_actions(name))
 
     def close(self):
         try:

@@ -15,7 +15,7 @@ import subprocess
 import urllib.error
 import urllib.request
 
-from browser import Driver, free_port, key_actions, pointer_actions, stop, wait_until
+from browser import Driver, free_port, stop, wait_until
 
 MINIBROWSER = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
 # Room for the largest viewport the tests ask for, with the browser's bar.
@@ -116,15 +116,6 @@ class WebKit(Driver):
         handled = self.evaluate("zentrikInputs") + 1
         self.command("POST", "/actions", {"actions": [source]})
         self.wait_for("zentrikInputs >= %d" % handled)
-
-    def mouse(self, path):
-        self.perform(pointer_actions("mouse", path))
-
-    def touch(self, path):
-        self.perform(pointer_actions("touch", path))
-
-    def key(self, name):
-        self.perform(key_actions(name))
 
     def close(self):
         try:
