@@ -15,6 +15,7 @@ errors, the WebAssembly memory and the JavaScript heap.
 """
 
 import gzip
+import json
 import os
 import random
 import shutil
@@ -183,7 +184,13 @@ def soak(site, events, seed):
 
         def measure():
             browser.call("HeapProfiler.collectGarbage")
-            return (browser.evaluate("HEAP8.buffer.byteLength"), browser.call("Runtime.getHeapUsage")["usedSize"])
+            # The compiled game's memory, which its script keeps as HEAP8.
+            size = browser.evaluate("typeof HEAP8 === 'object' ? HEAP8.buffer.byteLength : location.href")
+            if not isinstance(size, int):
+                said = [event for event in browser.events
+                        if event.get("method") in ("Page.frameNavigated", "Inspector.targetCrashed", "Page.javascriptDialogOpening")]
+                raise RuntimeError("the game is gone from the page: %s %s" % (size, json.dumps(said)[:2000]))
+            return size, browser.call("Runtime.getHeapUsage")["usedSize"]
 
         # Sent a thousand at a time without waiting for each: the browser
         # takes them in order, as fast as it can.

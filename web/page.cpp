@@ -111,8 +111,7 @@ void Page::start(FetchedPictures pictures)
 void Page::show(const Control& control, const char* tag, const std::string& id)
 {
     m_shownIndex[&control] = m_shown.size();
-    m_shown.push_back({&control, addElement(m_form1, tag, id), nullptr});
-    Shown& shown = m_shown.back();
+    Shown& shown = m_shown.emplace_back(Shown{.control = &control, .element = addElement(m_form1, tag, id)});
     if (dynamic_cast<const Label*>(&control))
         shown.element.set("className", "label");
     place(shown);
@@ -146,15 +145,20 @@ void Page::place(Shown& shown)
 {
     const Control& control = *shown.control;
     val style = shown.element["style"];
-    style.set("display", control.Visible() ? "" : "none");
-    style.set("left", px(toPixels(control.Left()) * m_scale));
-    style.set("top", px(toPixels(control.Top()) * m_scale));
+    const auto update = [&style](std::string& now, const char* property, std::string value) {
+        if (value != now)
+            style.set(property, now = std::move(value));
+    };
+    update(shown.display, "display", control.Visible() ? "" : "none");
+    update(shown.left, "left", px(toPixels(control.Left()) * m_scale));
+    update(shown.top, "top", px(toPixels(control.Top()) * m_scale));
     const int width = toPixels(control.Width());
     const int height = toPixels(control.Height());
-    style.set("width", px(width * m_scale));
-    style.set("height", px(height * m_scale));
-    if (dynamic_cast<const PictureHolder*>(&control) && shown.element["width"].as<int>() != width) {
+    update(shown.width, "width", px(width * m_scale));
+    update(shown.height, "height", px(height * m_scale));
+    if (dynamic_cast<const PictureHolder*>(&control) && shown.canvasWidth != width) {
         // A canvas takes a new size by forgetting what it shows.
+        shown.canvasWidth = width;
         shown.element.set("width", width);
         shown.element.set("height", height);
         shown.picture = nullptr;

@@ -44,6 +44,10 @@ private:
         const Control* control;
         emscripten::val element;
         PicturePtr picture; // what the canvas shows now
+        // What the element's style says now, in CSS pixels: a block's move
+        // changes its left or top alone, and only that is written.
+        std::string left, top, width, height, display = "?";
+        int canvasWidth = -1; // a canvas's own pixels across
     };
 
     void show(const Control& control, const char* tag, const std::string& id);
