@@ -70,12 +70,20 @@ class WebKit(Driver):
         wait_until(ready, "WebKitWebDriver")
         self.session = "/session/" + self.request("POST", "/session", {"capabilities": {"alwaysMatch": {
             "webkitgtk:browserOptions": {"binary": MINIBROWSER, "args": ["--automation"]}}}})["sessionId"]
-        # The viewport is the window less the browser's own bar.
+        # The viewport is the window less the browser's own bar, and the window
+        # takes a new size in its own time: grow it by what the viewport lacks
+        # until the viewport is the size asked for.
         self.command("POST", "/window/rect", {"width": width, "height": height})
-        inner = self.evaluate("[innerWidth, innerHeight]")
-        self.command("POST", "/window/rect", {"width": 2 * width - inner[0], "height": 2 * height - inner[1]})
-        if self.evaluate("[innerWidth, innerHeight]") != [width, height]:
-            raise RuntimeError("MiniBrowser's viewport is not %d x %d" % (width, height))
+
+        def fitted():
+            inner = self.evaluate("[innerWidth, innerHeight]")
+            if inner == [width, height]:
+                return True
+            outer = self.command("GET", "/window/rect")
+            self.command("POST", "/window/rect", {"width": outer["width"] + width - inner[0],
+                                                  "height": outer["height"] + height - inner[1]})
+            return False
+        wait_until(fitted, "MiniBrowser's viewport at %d x %d" % (width, height))
 
     def request(self, method, path, body=None):
         data = json.dumps(body).encode() if body is not None else None
