@@ -46,14 +46,18 @@ Surface::Surface(val canvas, const Scene& scene, int width, int height)
 
     // The background picture at its own size from the top left, the
     // generator's noise tile repeated; what does not fit is not shown.
-    const std::vector<uint8_t> tile = makeBackgroundTile();
+    const std::vector<uint8_t> indexes = makeBackgroundTile();
     const auto palette = backgroundPalette();
+    std::vector<uint32_t> tile(indexes.size());
+    std::transform(indexes.begin(), indexes.end(), tile.begin(), [&palette](uint8_t index) {
+        const uint32_t rgb = palette[index];
+        return canvasPixel(rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF);
+    });
     for (int y = 0; y < std::min(height, BACKGROUND_HEIGHT); ++y) {
-        for (int x = 0; x < std::min(width, BACKGROUND_WIDTH); ++x) {
-            const uint32_t rgb = palette[tile[static_cast<size_t>(y % BACKGROUND_TILE_HEIGHT) * BACKGROUND_TILE_WIDTH
-                                              + x % BACKGROUND_TILE_WIDTH]];
-            m_background[static_cast<size_t>(y) * width + x] = canvasPixel(rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF);
-        }
+        const uint32_t* row = &tile[static_cast<size_t>(y % BACKGROUND_TILE_HEIGHT) * BACKGROUND_TILE_WIDTH];
+        for (int x = 0; x < std::min(width, BACKGROUND_WIDTH); x += BACKGROUND_TILE_WIDTH)
+            std::copy_n(row, std::min(BACKGROUND_TILE_WIDTH, width - x),
+                        &m_background[static_cast<size_t>(y) * width + x]);
     }
 }
 
@@ -95,8 +99,9 @@ void Surface::paint(int left, int top, int width, int height)
                 pixel = over(picture->pixel(x - slotLeft, y - slotTop), pixel);
             }
     }
-    const val bytes
-        = val::global("Uint8ClampedArray")
-              .new_(val(emscripten::typed_memory_view(area.size() * 4, reinterpret_cast<const uint8_t*>(area.data()))));
+    // A view of the page's memory, not a copy: the canvas copies it anyway.
+    const val bytes = val::global("Uint8ClampedArray")
+                          .new_(val::module_property("HEAPU8")["buffer"], reinterpret_cast<uintptr_t>(area.data()),
+                                area.size() * 4);
     m_context.call<void>("putImageData", val::global("ImageData").new_(bytes, columns, bottom - top), left, top);
 }
