@@ -7,18 +7,6 @@
 
 using emscripten::val;
 
-namespace {
-
-// Copies RGBA bytes into an ImageData the canvas can take.
-val imageData(const std::vector<uint8_t>& rgba, int width, int height)
-{
-    const val bytes
-        = val::global("Uint8ClampedArray").new_(val(emscripten::typed_memory_view(rgba.size(), rgba.data())));
-    return val::global("ImageData").new_(bytes, width, height);
-}
-
-} // namespace
-
 val addElement(val& parent, const char* tag, const std::string& id)
 {
     val element = val::global("document").call<val>("createElement", val(tag));
@@ -42,6 +30,15 @@ std::string cssColour(Colour colour)
     return text;
 }
 
+void putPixels(val& context, const uint32_t* pixels, int width, int height, int left, int top)
+{
+    // A view of the page's memory, not a copy: the canvas copies it anyway.
+    const val bytes = val::global("Uint8ClampedArray")
+                          .new_(val::module_property("HEAPU8")["buffer"], reinterpret_cast<uintptr_t>(pixels),
+                                static_cast<size_t>(width) * height * 4);
+    context.call<void>("putImageData", val::global("ImageData").new_(bytes, width, height), left, top);
+}
+
 void drawPicture(val& canvas, const Picture* picture)
 {
     val context = canvas.call<val>("getContext", val("2d"));
@@ -49,18 +46,17 @@ void drawPicture(val& canvas, const Picture* picture)
     if (!picture)
         return;
     // The canvas wants straight RGBA; pictures hold premultiplied ARGB.
-    std::vector<uint8_t> rgba(static_cast<size_t>(picture->width()) * picture->height() * 4);
-    uint8_t* out = rgba.data();
+    std::vector<uint32_t> pixels(static_cast<size_t>(picture->width()) * picture->height());
+    uint32_t* out = pixels.data();
     for (int y = 0; y < picture->height(); ++y) {
-        for (int x = 0; x < picture->width(); ++x, out += 4) {
+        for (int x = 0; x < picture->width(); ++x, ++out) {
             const uint32_t pixel = picture->pixel(x, y);
             const uint32_t alpha = pixel >> 24;
             if (alpha == 0)
                 continue;
-            for (int channel = 0; channel < 3; ++channel)
-                out[channel] = static_cast<uint8_t>(((pixel >> (16 - 8 * channel)) & 0xFF) * 255 / alpha);
-            out[3] = static_cast<uint8_t>(alpha);
+            const auto straight = [&](int shift) { return (pixel >> shift & 0xFF) * 0xFF / alpha; };
+            *out = canvasPixel(straight(16), straight(8), straight(0), alpha);
         }
     }
-    context.call<void>("putImageData", imageData(rgba, picture->width(), picture->height()), 0, 0);
+    putPixels(context, pixels.data(), picture->width(), picture->height(), 0, 0);
 }

@@ -10,12 +10,6 @@ using emscripten::val;
 
 namespace {
 
-// A pixel in the canvas's byte order, R, G, B, A, as a little-endian word.
-constexpr uint32_t canvasPixel(uint32_t r, uint32_t g, uint32_t b)
-{
-    return r | g << 8 | b << 16 | 0xFF000000u;
-}
-
 // A premultiplied 0xAARRGGBB picture pixel over an opaque canvas pixel.
 uint32_t over(uint32_t picture, uint32_t ground)
 {
@@ -99,9 +93,5 @@ void Surface::paint(int left, int top, int width, int height)
                 pixel = over(picture->pixel(x - slotLeft, y - slotTop), pixel);
             }
     }
-    // A view of the page's memory, not a copy: the canvas copies it anyway.
-    const val bytes = val::global("Uint8ClampedArray")
-                          .new_(val::module_property("HEAPU8")["buffer"], reinterpret_cast<uintptr_t>(area.data()),
-                                area.size() * 4);
-    m_context.call<void>("putImageData", val::global("ImageData").new_(bytes, columns, bottom - top), left, top);
+    putPixels(m_context, area.data(), columns, bottom - top, left, top);
 }

@@ -21,6 +21,7 @@ gives the same calls.
 import http.server
 import importlib
 import io
+import shutil
 import socket
 import subprocess
 import threading
@@ -107,6 +108,14 @@ class Driver:
 
     def key(self, name):
         self.perform(key_actions(name))
+
+    def close(self):
+        # A browser on a socket of its own, with a profile made for it.
+        try:
+            self.socket.close()
+        finally:
+            stop(self.process)
+            shutil.rmtree(self.profile, ignore_errors=True)
 
     def __enter__(self):
         return self

@@ -4,14 +4,13 @@ DevTools protocol."""
 import base64
 import json
 import os
-import shutil
 import subprocess
 import tempfile
 import urllib.request
 
 import websocket
 
-from browser import Driver, stop, wait_until
+from browser import Driver, wait_until
 
 KEYS = {"Enter": 13}
 
@@ -136,10 +135,3 @@ class Chromium(Driver):
     def key(self, name):
         for kind in ("rawKeyDown", "keyUp"):
             self.call("Input.dispatchKeyEvent", type=kind, key=name, code=name, windowsVirtualKeyCode=KEYS[name])
-
-    def close(self):
-        try:
-            self.socket.close()
-        finally:
-            stop(self.process)
-            shutil.rmtree(self.profile, ignore_errors=True)

@@ -5,13 +5,12 @@ import base64
 import json
 import os
 import re
-import shutil
 import subprocess
 import tempfile
 
 import websocket
 
-from browser import Driver, stop, wait_until
+from browser import Driver, wait_until
 
 
 def value(remote):
@@ -92,10 +91,3 @@ class Firefox(Driver):
 
     def perform(self, source):
         self.call("input.performActions", context=self.context, actions=[source])
-
-    def close(self):
-        try:
-            self.socket.close()
-        finally:
-            stop(self.process)
-            shutil.rmtree(self.profile, ignore_errors=True)
