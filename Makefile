@@ -42,7 +42,7 @@ EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps game-deps configure build run test sanitize install package bench fuzz memcheck lint clean web web-run FORCE
+.PHONY: deps game-deps configure build run test sanitize install package bench fuzz memcheck lint clean web web-run lighthouse FORCE
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -139,6 +139,15 @@ web: game-deps $(BUILD)/CMakeCache.txt
 web-run: web
 	@echo "Zentrik in the browser: http://localhost:$(WEB_PORT)/ (Ctrl+C ends)"
 	/usr/bin/python3 -m http.server --bind 127.0.0.1 --directory $(WEB) $(WEB_PORT)
+
+# Lighthouse, pinned by its lock file, for the bench and the page's audits;
+# it runs on the machine's Node and Debian's chromium.
+LIGHTHOUSE := tools/lighthouse/node_modules/.bin/lighthouse
+lighthouse: $(LIGHTHOUSE)
+$(LIGHTHOUSE): tools/lighthouse/package-lock.json
+	@command -v npm >/dev/null || { echo "Lighthouse needs Node.js and npm" >&2; exit 1; }
+	cd tools/lighthouse && npm ci --no-audit --no-fund --loglevel=error
+	touch $@
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE) $(BENCH) $(FUZZ) $(WEB) $(WASM) $(GIFLIB) $(SANITIZE)-web $(SANITIZE)-wasm
