@@ -7,27 +7,43 @@
 #include <emscripten/wget.h>
 
 #include <cstdio>
-#include <memory>
+#include <list>
+#include <vector>
 
 namespace {
 
+struct Fetch;
+
+// One picture file on its way. A browser may call back after the request
+// is settled: Firefox tells a load or an error after an abort made from
+// inside the last progress, WebKit tells the progress once more from inside
+// the abort. Each request is settled once, and later calls are ignored.
+struct Request {
+    Fetch* fetch;
+    std::string name;
+    bool settled = false;
+};
+
 struct Fetch {
     FetchedPictures result;
-    int pending = 0;
+    std::vector<Request> requests;
+    size_t pending = 0;
     std::function<void(FetchedPictures)> done;
 };
 
-struct Request {
-    std::shared_ptr<Fetch> fetch;
-    std::string name;
-    bool givenUp = false;
-};
+// Every fetch lives as long as the page, for a late call may come at any time.
+std::list<Fetch> fetches;
 
-void settle(Request* request)
+// Settles `request` with `failure` (empty when the file is kept); the last
+// request to settle hands the result on.
+void settle(Request& request, std::string failure = {})
 {
-    const std::unique_ptr<Request> owned(request);
-    if (--request->fetch->pending == 0)
-        request->fetch->done(std::move(request->fetch->result));
+    request.settled = true;
+    Fetch& fetch = *request.fetch;
+    if (!failure.empty())
+        fetch.result.failures[request.name] = std::move(failure);
+    if (--fetch.pending == 0)
+        fetch.done(std::move(fetch.result));
 }
 
 // A picture file is a few hundred bytes. A file far larger than any picture
@@ -35,45 +51,40 @@ void settle(Request* request)
 // of a small tablet: LoadPicture refuses it anyway.
 void arriving(unsigned handle, void* arg, int loaded, int)
 {
-    auto* request = static_cast<Request*>(arg);
-    // WebKit tells the progress once more from inside the abort: the file is
-    // given up, and its request settled, once.
-    if (request->givenUp || static_cast<size_t>(loaded) <= MAX_PICTURE_FILE_BYTES)
+    auto& request = *static_cast<Request*>(arg);
+    if (request.settled || static_cast<size_t>(loaded) <= MAX_PICTURE_FILE_BYTES)
         return;
-    request->givenUp = true;
+    settle(request, "the server sent more than " + std::to_string(MAX_PICTURE_FILE_BYTES >> 20) + " MiB");
     emscripten_async_wget2_abort(static_cast<int>(handle));
-    request->fetch->result.failures[request->name]
-        = "the server sent more than " + std::to_string(MAX_PICTURE_FILE_BYTES >> 20) + " MiB";
-    settle(request);
 }
 
 void arrived(unsigned, void* arg, void* data, unsigned size)
 {
-    auto* request = static_cast<Request*>(arg);
-    FetchedPictures& result = request->fetch->result;
-    const std::string path = (result.folder / request->name).string();
+    auto& request = *static_cast<Request*>(arg);
+    if (request.settled)
+        return;
+    const std::string path = (request.fetch->result.folder / request.name).string();
     std::FILE* out = std::fopen(path.c_str(), "wb");
     bool kept = out != nullptr;
     if (out) {
         kept = std::fwrite(data, 1, size, out) == size;
         kept = std::fclose(out) == 0 && kept;
     }
-    if (!kept)
-        result.failures[request->name] = "the page could not keep the file in memory";
-    settle(request);
+    settle(request, kept ? "" : "the page could not keep the file in memory");
 }
 
 void failed(unsigned, void* arg, int status, const char* statusText)
 {
-    auto* request = static_cast<Request*>(arg);
+    auto& request = *static_cast<Request*>(arg);
+    if (request.settled)
+        return;
     std::string reason = "the server could not be reached";
     if (status != 0) {
         reason = "the server answered " + std::to_string(status);
         if (statusText && *statusText)
             reason += std::string(" ") + statusText;
     }
-    request->fetch->result.failures[request->name] = reason;
-    settle(request);
+    settle(request, std::move(reason));
 }
 
 } // namespace
@@ -86,19 +97,21 @@ bool FetchedPictures::noneArrived() const
 void fetchPictures(const std::string& address, std::filesystem::path folder, std::function<void(FetchedPictures)> done)
 {
     using emscripten::val;
-    auto fetch = std::make_shared<Fetch>();
-    fetch->result.address
+    Fetch& fetch = fetches.emplace_back();
+    fetch.result.address
         = val::global("URL").new_(val(address), val::global("document")["baseURI"])["href"].as<std::string>();
-    fetch->result.folder = std::move(folder);
-    fetch->done = std::move(done);
-    std::filesystem::create_directories(fetch->result.folder);
+    fetch.result.folder = std::move(folder);
+    fetch.done = std::move(done);
+    std::filesystem::create_directories(fetch.result.folder);
 
-    fetch->pending = static_cast<int>(SHAPES.size() * 2);
+    // Every request stands before the first is sent, so none moves.
     for (const Shape& shape : SHAPES) {
-        for (const char* name : {shape.targetFile, shape.blockFile}) {
-            const std::string url = address + name;
-            emscripten_async_wget2_data(url.c_str(), "GET", "", new Request{fetch, name}, true, arrived, failed,
-                                        arriving);
-        }
+        for (const char* name : {shape.targetFile, shape.blockFile})
+            fetch.requests.push_back(Request{&fetch, name});
+    }
+    fetch.pending = fetch.requests.size();
+    for (Request& request : fetch.requests) {
+        const std::string url = address + request.name;
+        emscripten_async_wget2_data(url.c_str(), "GET", "", &request, true, arrived, failed, arriving);
     }
 }
