@@ -1,6 +1,6 @@
 #include "controls/controls.h"
 
-#include <cstring>
+#include <cstdint>
 
 void Control::design(std::string name, int16_t index, float left, float top, float width, float height)
 {
@@ -29,7 +29,7 @@ void Control::changed(Change change) const
 void Control::setGeometry(float& field, float value)
 {
     // Compare bit patterns, not values: -0 and +0 or two NaNs are still a change.
-    if (std::memcmp(&field, &value, sizeof value) == 0)
+    if (__builtin_bit_cast(std::uint32_t, field) == __builtin_bit_cast(std::uint32_t, value))
         return;
     field = value;
     changed(Change::Geometry);

@@ -39,7 +39,7 @@ void expect(std::vector<std::string>& checks, std::optional<PixelPoint> pixel, u
 
 class Planner {
 public:
-    explicit Planner(std::vector<std::string_view> missing)
+    explicit Planner(const std::vector<std::string_view>& missing)
         : m_form([](const std::string& name) { return LoadPicture(PICTURE_DIR / "design" / name); })
     {
         m_form.pictureFolder = pictureFolderWithout({});
