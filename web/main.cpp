@@ -49,6 +49,19 @@ EM_BOOL resized(int, const EmscriptenUiEvent*, void*)
     return false;
 }
 
+EM_BOOL blurred(int, const EmscriptenFocusEvent*, void*)
+{
+    page->focusLost();
+    return false;
+}
+
+EM_BOOL visibilityChanged(int, const EmscriptenVisibilityChangeEvent* event, void*)
+{
+    if (event->hidden)
+        page->focusLost();
+    return false;
+}
+
 EM_BOOL keyDown(int, const EmscriptenKeyboardEvent* event, void*)
 {
     return page->keyDown(event->key);
@@ -79,6 +92,8 @@ int main()
     }
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, false, resized);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, false, keyDown);
+    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, false, blurred);
+    emscripten_set_visibilitychange_callback(nullptr, false, visibilityChanged);
     // The board is up. The handlers read picture files and cannot wait for
     // the network: events are taken once the files are here.
     fetchPictures("pictures/", "/pictures", [](FetchedPictures pictures) {

@@ -7,6 +7,7 @@
 
 #include <emscripten/val.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -37,6 +38,8 @@ public:
     void pieceEvent(const emscripten::val& event);
     void fitViewport();
     bool keyDown(const std::string& key);
+    /** Ends a drag in progress: the page was hidden or lost the focus. */
+    void focusLost();
 
 private:
     // A control and the element that shows it.
@@ -56,6 +59,7 @@ private:
     void paint(Shown& shown);
     std::optional<int> pieceAt(const emscripten::val& element) const;
     void readPadPosition(const emscripten::val& event);
+    void endDrag(int16_t button, int16_t shift);
     // Runs one handler; a failure is told and the game goes on.
     void handle(const std::function<void()>& handler);
     void report(const std::string& text);

@@ -67,13 +67,31 @@ void Page::padEvent(const val& event)
     }
     // Lifted, cancelled, or the capture lost: each ends the drag as a release
     // does, so no drag runs on with nothing held.
-    m_padPointer.reset();
     int16_t button = 0;
     if (type == "pointerup") {
         readPadPosition(event);
         button = buttonCode(event);
     }
-    handle([&] { Picture1_MouseUp(*m_form, button, shiftCode(event), m_lastX, m_lastY); });
+    endDrag(button, shiftCode(event));
+}
+
+void Page::focusLost()
+{
+    // Hidden, or with the focus in another window, the page may never see
+    // the pointer lifted: the drag ends as a release does and the pad lets the
+    // pointer go, so nothing is dragged when the child comes back.
+    if (!m_padPointer)
+        return;
+    const int pointer = *m_padPointer;
+    endDrag(0, 0);
+    if (m_pad.call<bool>("hasPointerCapture", pointer))
+        m_pad.call<void>("releasePointerCapture", pointer);
+}
+
+void Page::endDrag(int16_t button, int16_t shift)
+{
+    m_padPointer.reset();
+    handle([&] { Picture1_MouseUp(*m_form, button, shift, m_lastX, m_lastY); });
 }
 
 void Page::readPadPosition(const val& event)

@@ -15,6 +15,11 @@ gives the same calls.
                          the driver cannot see the requests
     run_before_page(js)  a script run before each new document's own, or
                          False where the driver has none
+    leave(how)           the window minimised ("minimise": it loses the focus,
+                         then is hidden) or the page hidden behind another tab
+                         ("tab"), and back, where can_leave says the driver
+                         can; there mouse(path, release=False) holds the
+                         button, and a path from None moves it on
     close()              and with-blocks, which close
 """
 
@@ -97,6 +102,8 @@ class Driver:
 
     def run_before_page(self, source):
         return False
+
+    can_leave = False
 
     # Input as W3C WebDriver's actions, which the drivers that speak them
     # send through perform(); Chromium's sends its own events instead.

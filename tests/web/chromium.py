@@ -16,6 +16,8 @@ KEYS = {"Enter": 13}
 
 
 class Chromium(Driver):
+    can_leave = True
+
     def __init__(self, width, height):
         self.profile = tempfile.mkdtemp(prefix="zentrik-chromium-")
         self.process = subprocess.Popen(
@@ -117,14 +119,28 @@ class Chromium(Driver):
     def png(self):
         return base64.b64decode(self.call("Page.captureScreenshot", format="png")["data"])
 
-    def mouse(self, path):
-        (x, y), last = path[0], path[-1]
-        self.call("Input.dispatchMouseEvent", type="mousePressed", x=x, y=y, button="left", buttons=1,
-                  clickCount=1)
+    def mouse(self, path, release=True):
+        if path[0] is not None:
+            self.call("Input.dispatchMouseEvent", type="mousePressed", x=path[0][0], y=path[0][1], button="left",
+                      buttons=1, clickCount=1)
         for x, y in path[1:]:
             self.call("Input.dispatchMouseEvent", type="mouseMoved", x=x, y=y, button="left", buttons=1)
-        self.call("Input.dispatchMouseEvent", type="mouseReleased", x=last[0], y=last[1], button="left",
-                  buttons=0, clickCount=1)
+        if release:
+            self.call("Input.dispatchMouseEvent", type="mouseReleased", x=path[-1][0], y=path[-1][1],
+                      button="left", buttons=0, clickCount=1)
+
+    def leave(self, how):
+        if how == "minimise":
+            window = self.call("Browser.getWindowForTarget")["windowId"]
+            self.call("Browser.setWindowBounds", windowId=window, bounds={"windowState": "minimized"})
+            self.wait_for("document.hidden")
+            self.call("Browser.setWindowBounds", windowId=window, bounds={"windowState": "normal"})
+        else:
+            # Another tab in front hides the page; closed, it shows the page again.
+            tab = self.call("Target.createTarget", url="about:blank")["targetId"]
+            self.wait_for("document.hidden")
+            self.call("Target.closeTarget", targetId=tab)
+        self.wait_for("!document.hidden")
 
     def touch(self, path):
         self.call("Input.dispatchTouchEvent", type="touchStart", touchPoints=[{"x": path[0][0], "y": path[0][1]}])

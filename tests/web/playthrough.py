@@ -159,6 +159,25 @@ def broken_pictures_or_no_webassembly(engine, site, plan_program):
         check("WebAssembly" in line and "ブラウザ" in line, "the page says what it needs: %r" % line)
 
 
+def drag_ends_when_the_page_is_left(browser, game, letter):
+    """The page hidden or out of focus in the middle of a drag ends it, as a
+    release does: when the child comes back, the block stays where it was."""
+    if not browser.can_leave:
+        return
+    click, drag = letter["steps"][:2]
+    game.step(click)
+    path = [game.at(point) for point in drag["drag"]]
+    blocks = "[...document.querySelectorAll('canvas[id^=Piece]')].map(e => e.style.left + ',' + e.style.top)"
+    for how in ("minimise", "tab"):
+        before = browser.evaluate(blocks)
+        browser.mouse(path[:2], release=False)
+        dragged = browser.evaluate(blocks)
+        check(dragged != before, "the drag moves a block")
+        browser.leave(how)
+        browser.mouse([None] + path[2:])
+        check(browser.evaluate(blocks) == dragged, "after a %s the block stays where the drag ended" % how)
+
+
 def scale_two(engine, site, plan_program):
     """At 2048 x 1536 the scene is twice its size, every picture pixel a 2 x 2
     block of the scene at scale 1; letter A plays at that scale."""
@@ -190,6 +209,7 @@ def scale_two(engine, site, plan_program):
                     check(block == {expected}, "scene pixel (%d, %d) is %s at scale 1, %s at scale 2" % (
                         x, y, expected, block))
             game.play(steps["letters"][:1])
+            drag_ends_when_the_page_is_left(browser, game, steps["letters"][1])
             game.check_console()
 
 
