@@ -127,26 +127,44 @@ void GameWindow::fitFrame()
     // On Wayland, Qt draws the frame itself and knows it once shown.
     // The platform window's own margins: the widget's cached frame is only
     // brought up to date by a move or a resize, which a late frame may not bring.
-    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    const QSize extra(margins.left() + margins.right(), margins.top() + margins.bottom());
-    if (extra != m_frameExtra && extra.width() >= 0 && extra.height() >= 0) {
-        m_frameExtra = extra;
+    QWindow* handle = windowHandle();
+    const QMargins margins = handle ? handle->frameMargins() : QMargins();
+    if (margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0)
+        return;
+    if (margins != m_frameMargins) {
+        m_frameMargins = margins;
+        m_placements = 0;
         placeWindow();
+        return;
     }
+    // The frame is known, yet stands elsewhere: a window manager that frames
+    // the window while a request is on its way (on a slow machine) may have
+    // placed it by an older frame. Ask again, a few times at most, should a
+    // window manager insist on a place of its own.
+    if (handle && handle->handle() && handle->framePosition() != frameCorner() && m_placements < MAX_PLACEMENTS)
+        placeWindow();
+}
+
+QPoint GameWindow::frameCorner() const
+{
+    return {toPixels(m_scene->Form1.Left()), toPixels(m_scene->Form1.Top())};
 }
 
 void GameWindow::placeWindow()
 {
+    ++m_placements;
     const Form& window = m_scene->Form1;
-    const QPoint frameCorner(toPixels(window.Left()), toPixels(window.Top()));
-    setFixedSize(QSize(toPixels(window.Width()), toPixels(window.Height())) - m_frameExtra);
-    // The widget measures its position with its cached frame, which a late
-    // frame leaves stale: it would take the window as placed already and ask
-    // nothing. Once there is a platform window, ask it for the frame's place.
+    const QMargins frame = m_frameMargins.value_or(QMargins());
+    setFixedSize(QSize(toPixels(window.Width()) - frame.left() - frame.right(),
+                       toPixels(window.Height()) - frame.top() - frame.bottom()));
+    // Once there is a platform window, its client area is placed inside the
+    // frame as the platform told it. The widget's cached frame, and Qt's own
+    // frame-inclusive placement, may still go by a frame the window manager
+    // has changed since, and place the client area at the frame's corner.
     if (QWindow* handle = windowHandle(); handle && handle->handle())
-        handle->setFramePosition(frameCorner);
+        handle->setPosition(frameCorner() + QPoint(frame.left(), frame.top()));
     else
-        move(frameCorner);
+        move(frameCorner());
 }
 
 void GameWindow::paintEvent(QPaintEvent* event)

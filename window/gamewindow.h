@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <future>
 #include <memory>
+#include <optional>
 #include <utility>
 
 class PictureBoxWidget;
@@ -43,6 +44,7 @@ private:
     void controlChanged(const Control& control, Change change) override;
     void fitFrame();
     void placeWindow();
+    QPoint frameCorner() const;
     void takeBackground();
     PictureBoxWidget* widgetOf(const Control& control) const;
     // Runs one handler; a failure is reported and the game goes on.
@@ -58,6 +60,9 @@ private:
     std::array<QFont, 2> m_labelFonts; // Label1's and lblPicFile's
     std::array<PictureBoxWidget*, PIECE_COUNT> m_pieces{};
     PictureBoxWidget* m_pad = nullptr;
-    QSize m_frameExtra;
+    std::optional<QMargins> m_frameMargins; // the frame the platform told last
+    // Requests to place the window since its frame was last told.
+    int m_placements = 0;
+    static constexpr int MAX_PLACEMENTS = 4;
     QPointer<QMessageBox> m_failure;
 };
