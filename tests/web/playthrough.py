@@ -113,11 +113,11 @@ def framed_letter(engine, site, plan_program):
     and comes back, and is let go outside it once its block has dropped; the
     picture that fails is told inside the frame. Made smaller, the frame
     still shows the whole board."""
-    # A platform's answer in the place of a file: its own page, as for a
-    # session that ran out. The service worker keeps it like any other.
-    missing = "c_down2b.gif"
-    letter = plan(plan_program, missing)["letters"][0]
-    answers = {"pictures/" + missing: BROKEN["c_up2b.gif"][0]}
+    # One picture answered with a page, as a platform answers for a session
+    # that ran out; a 404 would keep the service worker from installing.
+    broken = "c_down2b.gif"
+    letter = plan(plan_program, broken)["letters"][0]
+    answers = {"pictures/" + broken: BROKEN["c_up2b.gif"][0]}
     with tempfile.TemporaryDirectory() as course, Server(site, answers) as server:
         with open(os.path.join(course, "index.html"), "w") as page:
             page.write(COURSE % server.url)
@@ -126,7 +126,8 @@ def framed_letter(engine, site, plan_program):
             game = Game(browser, platform.url, framed=True)
             frame = browser.evaluate("[innerWidth, innerHeight]")
             check(frame == [1024, 768] and game.scale == 1, "scale 1 in a 1024 x 768 frame, not %s" % game.scale)
-            check((game.left - game.frame[0], game.top - game.frame[1]) == (9, 12), "the scene centred in the frame")
+            centred = ((frame[0] - SCENE[0]) // 2, (frame[1] - SCENE[1]) // 2)
+            check((game.left - game.frame[0], game.top - game.frame[1]) == centred, "the scene centred in the frame")
             counts = {"click": 0, "drag": 0}
             for step in letter["steps"]:
                 kind = "drag" if "drag" in step else "click"
@@ -142,7 +143,7 @@ def framed_letter(engine, site, plan_program):
                 game.step(step, touch)
                 if step.get("fails"):
                     text = game.message()
-                    check(text and server.url + "pictures/" + missing in text,
+                    check(text and server.url + "pictures/" + step["fails"] in text,
                           "the frame names the picture's address: %r" % text)
                     # Headless Firefox gives no frame the keyboard: a child's tap on OK.
                     button = browser.evaluate("(r => [r.left + r.width / 2, r.top + r.height / 2])"
