@@ -4,6 +4,10 @@ gives the same calls.
 
     open(url)            navigates; returns once the document has loaded
     evaluate(js)         the expression's value, promises awaited
+    frame(index)         evaluate() runs in the document of the top page's
+                         index-th frame (window.frames[index]) from now on,
+                         in the top document again with None; input and
+                         screenshots stay the top page's
     wait_for(js)         until the expression is true
     screenshot()         the viewport as a PIL image, drawn after all input
     mouse(path)          the left button pressed at the first point, moved

@@ -40,6 +40,7 @@ class Chromium(Driver):
         self.serial = 0
         self.unanswered = None
         self.events = []
+        self.context = None
         for domain in ("Page", "Runtime", "Log", "Network"):
             self.call(domain + ".enable")
         self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
@@ -100,14 +101,31 @@ class Chromium(Driver):
         self.call("Page.addScriptToEvaluateOnNewDocument", source=source)
         return True
 
+    def frame(self, index):
+        self.context = None
+        if index is None:
+            return
+        # A frame of another site would be a target of its own; one of this
+        # site runs in the page's process, with its contexts among the page's.
+        frame = self.call("Page.getFrameTree")["frameTree"]["childFrames"][index]["frame"]["id"]
+        gone = {event["params"]["executionContextId"] for event in self.events
+                if event.get("method") == "Runtime.executionContextDestroyed"}
+        contexts = [event["params"]["context"]["id"] for event in self.events
+                    if event.get("method") == "Runtime.executionContextCreated"
+                    and event["params"]["context"]["auxData"].get("frameId") == frame
+                    and event["params"]["context"]["auxData"].get("isDefault")]
+        self.context = next(context for context in reversed(contexts) if context not in gone)
+
     def evaluate(self, expression):
+        where = {"contextId": self.context} if self.context else {}
         result = self.call("Runtime.evaluate", expression=expression, returnByValue=True,
-                           awaitPromise=True)
+                           awaitPromise=True, **where)
         if "exceptionDetails" in result:
             raise RuntimeError("%s: %s" % (expression, result["exceptionDetails"]))
         return result["result"].get("value")
 
     def open(self, url):
+        self.context = None
         loads = self.count("Page.loadEventFired")
         self.call("Page.navigate", url=url)
         while self.count("Page.loadEventFired") == loads:

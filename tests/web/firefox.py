@@ -46,7 +46,7 @@ class Firefox(Driver):
         self.serial = 0
         self.events = []
         self.call("session.new", capabilities={})
-        self.context = self.call("browsingContext.getTree")["contexts"][0]["context"]
+        self.context = self.target = self.call("browsingContext.getTree")["contexts"][0]["context"]
         self.call("session.subscribe", events=["log.entryAdded", "network.beforeRequestSent"])
         self.call("browsingContext.setViewport", context=self.context,
                   viewport={"width": width, "height": height}, devicePixelRatio=1)
@@ -77,13 +77,20 @@ class Firefox(Driver):
         return True
 
     def evaluate(self, expression):
-        result = self.call("script.evaluate", expression=expression, target={"context": self.context},
+        result = self.call("script.evaluate", expression=expression, target={"context": self.target},
                            awaitPromise=True, resultOwnership="none")
         if result["type"] == "exception":
             raise RuntimeError("%s: %s" % (expression, result["exceptionDetails"]["text"]))
         return value(result["result"])
 
+    def frame(self, index):
+        self.target = self.context
+        if index is not None:
+            tree = self.call("browsingContext.getTree", root=self.context)["contexts"][0]
+            self.target = tree["children"][index]["context"]
+
     def open(self, url):
+        self.target = self.context
         self.call("browsingContext.navigate", context=self.context, url=url, wait="complete")
 
     def png(self):

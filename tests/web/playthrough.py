@@ -15,10 +15,20 @@ import json
 import os
 import subprocess
 import sys
+import tempfile
 
 from browser import ENGINES, Server, launch
 
 SCENE = (1006, 743)
+# A learning platform's course page with the game in a frame, as a teacher
+# would put it there: below a heading, with a border.
+COURSE = """<!DOCTYPE html>
+<html lang="ja"><head><meta charset="utf-8"><title>もじの べんきょう</title>
+<style>body { margin: 0; font: 16px sans-serif; } h1 { margin: 0; padding: 20px 100px; font-size: 24px; }
+iframe { position: absolute; left: 100px; top: 80px; width: 1024px; height: 768px; border: 1px solid #888; }</style>
+</head><body><h1>アルファベット</h1>
+<iframe src="%s" allow="fullscreen" title="Zentrik"></iframe></body></html>
+"""
 # What a server may answer in place of a picture file: nothing, an error page,
 # an empty file, a file far too large.
 BROKEN = {
@@ -41,13 +51,21 @@ def check(condition, message):
 class Game:
     """The page in one browser, with the scene's place and scale on it."""
 
-    def __init__(self, browser, url):
+    def __init__(self, browser, url, framed=False):
         self.browser = browser
         browser.open(url)
+        # Framed, the page at url holds the game in its first frame: the scene
+        # stands at the frame's content box plus its place in the frame.
+        self.frame = [0, 0]
+        if framed:
+            self.frame = browser.evaluate("(f => (r => [r.left + f.clientLeft, r.top + f.clientTop])"
+                                          "(f.getBoundingClientRect()))(document.querySelector('iframe'))")
+            browser.frame(0)
         # The board shows at once; the game takes input once its picture files are here.
         browser.wait_for("document.getElementById('Form1')?.getAttribute('aria-busy') === 'false'")
-        self.left, self.top, width, height = browser.evaluate(
+        left, top, width, height = browser.evaluate(
             "(r => [r.left, r.top, r.width, r.height])(document.getElementById('Form1').getBoundingClientRect())")
+        self.left, self.top = self.frame[0] + left, self.frame[1] + top
         self.scale = width / SCENE[0]
         check((width, height) == (SCENE[0] * self.scale, SCENE[1] * self.scale),
               "the scene keeps its shape: %s x %s" % (width, height))
@@ -86,6 +104,68 @@ class Game:
                 if step.get("fails") and on_failure:
                     on_failure(step["fails"])
             self.check_letter(letter)
+
+
+def framed_letter(engine, site, plan_program):
+    """A course page on another origin holds the page in a frame. The board
+    stands whole in the frame at its scale, as in a viewport of the frame's
+    size, and letter A plays by mouse and touch: each drag leaves the frame
+    and comes back, and is let go outside it once its block has dropped; the
+    picture that fails is told inside the frame. Made smaller, the frame
+    still shows the whole board."""
+    # One picture answered with a page, as a platform answers for a session
+    # that ran out; a 404 would keep the service worker from installing.
+    broken = "c_down2b.gif"
+    letter = plan(plan_program, broken)["letters"][0]
+    answers = {"pictures/" + broken: BROKEN["c_up2b.gif"][0]}
+    with tempfile.TemporaryDirectory() as course, Server(site, answers) as server:
+        with open(os.path.join(course, "index.html"), "w") as page:
+            page.write(COURSE % server.url)
+        with Server(course) as platform, launch(engine, 1280, 900) as browser:
+            check(platform.url != server.url, "the course comes from another origin")
+            game = Game(browser, platform.url, framed=True)
+            frame = browser.evaluate("[innerWidth, innerHeight]")
+            check(frame == [1024, 768] and game.scale == 1, "scale 1 in a 1024 x 768 frame, not %s" % game.scale)
+            centred = ((frame[0] - SCENE[0]) // 2, (frame[1] - SCENE[1]) // 2)
+            check((game.left - game.frame[0], game.top - game.frame[1]) == centred, "the scene centred in the frame")
+            counts = {"click": 0, "drag": 0}
+            for step in letter["steps"]:
+                kind = "drag" if "drag" in step else "click"
+                # Drags by touch, mouse, touch; clicks by mouse, touch, ...
+                touch = (counts[kind] % 2 == 0) == (kind == "drag")
+                counts[kind] += 1
+                if kind == "drag":
+                    start = step["drag"][0]
+                    outside = (start[0] + 120, start[1])
+                    x = game.at(outside)[0] - game.frame[0]
+                    check(x > frame[0], "the finger leaves the frame: %s" % x)
+                    step = {"drag": [start, outside] + step["drag"] + [outside]}
+                game.step(step, touch)
+                if step.get("fails"):
+                    text = game.message()
+                    check(text and server.url + "pictures/" + step["fails"] in text,
+                          "the frame names the picture's address: %r" % text)
+                    # Headless Firefox gives no frame the keyboard: a child's tap on OK.
+                    button = browser.evaluate("(r => [r.left + r.width / 2, r.top + r.height / 2])"
+                                              "(document.querySelector('#message button').getBoundingClientRect())")
+                    browser.touch([(game.frame[0] + button[0], game.frame[1] + button[1])])
+                    check(game.message() is None, "OK closes the message in the frame")
+            game.check_letter(letter)
+            # The frame is no obstacle to keeping the page on the device.
+            browser.wait_for("navigator.serviceWorker.getRegistration().then(r => !!r && !!r.active)")
+            game.check_console()
+            elsewhere = [url for url in browser.requested() or []
+                         if not url.startswith((server.url, platform.url, "data:"))]
+            check(not elsewhere, "the framed page asked elsewhere: %s" % elsewhere)
+            browser.frame(None)
+            browser.evaluate("(s => { s.width = '800px'; s.height = '600px'; })"
+                             "(document.querySelector('iframe').style)")
+            browser.frame(0)
+            browser.wait_for("document.getElementById('Form1').getBoundingClientRect().width < %d" % SCENE[0])
+            box = browser.evaluate("(r => [r.left, r.top, r.right, r.bottom])"
+                                   "(document.getElementById('Form1').getBoundingClientRect())")
+            check(box[0] >= 0 and box[1] >= 0 and box[2] <= 800 and box[3] <= 600 and box[2] - box[0] >= 799,
+                  "the whole board in an 800 x 600 frame: %s" % box)
 
 
 def plan(plan_program, *missing):
@@ -217,6 +297,7 @@ VARIANTS = {
     "WholeGameOfflineByMouseAndTouch": whole_game,
     "BrokenPicturesOrNoWebAssembly": broken_pictures_or_no_webassembly,
     "ScaleTwo": scale_two,
+    "FramedLetter": framed_letter,
 }
 
 if __name__ == "__main__":

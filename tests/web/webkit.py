@@ -42,7 +42,7 @@ if (!window.zentrikSaid) {
 
 class WebKit(Driver):
     def __init__(self, width, height):
-        self.xvfb = self.driver = self.session = None
+        self.xvfb = self.driver = self.session = self.frame_index = None
         try:
             self.start(width, height)
         except BaseException:
@@ -100,14 +100,31 @@ class WebKit(Driver):
 
     def evaluate(self, expression):
         # A returned promise is awaited by the driver.
-        return self.command("POST", "/execute/sync", {"script": "return (%s);" % expression, "args": []})
+        return self.execute("return (%s);" % expression)
+
+    def execute(self, script):
+        # The driver rests on the top page, whose viewport input and
+        # screenshots are in, and steps into the frame for each script.
+        if self.frame_index is None:
+            return self.command("POST", "/execute/sync", {"script": script, "args": []})
+        self.command("POST", "/frame", {"id": self.frame_index})
+        try:
+            return self.command("POST", "/execute/sync", {"script": script, "args": []})
+        finally:
+            self.command("POST", "/frame", {"id": None})
+
+    def frame(self, index):
+        self.frame_index = index
+        if index is not None:
+            self.execute(LISTEN)
 
     def errors(self):
         return self.evaluate("window.zentrikSaid || []")
 
     def open(self, url):
+        self.frame_index = None
         self.command("POST", "/url", {"url": url})
-        self.command("POST", "/execute/sync", {"script": LISTEN, "args": []})
+        self.execute(LISTEN)
 
     def png(self):
         # WebKit's screenshot can show a frame from before the last change:
