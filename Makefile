@@ -20,7 +20,8 @@ GAME_PACKAGES := g++ cmake make qt6-base-dev libgif-dev libpng-dev libx11-dev li
 PACKAGES := $(GAME_PACKAGES) googletest libgtest-dev libbenchmark-dev \
             desktop-file-utils appstream \
             xvfb openbox x11-utils weston qt6-wayland libxfixes-dev libxtst-dev \
-            emscripten chromium firefox-esr webkit2gtk-driver python3 python3-websocket python3-pil
+            emscripten chromium firefox-esr webkit2gtk-driver python3 python3-websocket python3-pil \
+            nginx apache2 brotli
 
 # Where make install and make package put the game, relative to PREFIX, when
 # given (BINDIR=bin puts it with the other programs); build/ keeps it until
@@ -34,7 +35,7 @@ FUZZ_PACKAGES     := clang libclang-rt-14-dev
 MEMCHECK_PACKAGES := valgrind
 LINT_PACKAGES     := clang-format clang-tidy cppcheck
 LINT_PACKAGES     += lintian devscripts
-WEB_PACKAGES      := emscripten python3
+WEB_PACKAGES      := emscripten python3 brotli
 
 # Debian's emscripten runs its tools with Node, which must be told where
 # Debian keeps their modules.

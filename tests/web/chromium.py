@@ -94,6 +94,19 @@ class Chromium(Driver):
         return [event["params"]["request"]["url"] for event in self.events
                 if event.get("method") == "Network.requestWillBeSent"]
 
+    def responses(self):
+        """(address, status, headers with lower-case names) of every answer
+        the page had, and the addresses of the requests that had none."""
+        self.evaluate("0")
+        answered = [(event["params"]["response"]["url"], event["params"]["response"]["status"],
+                     {name.lower(): value for name, value in event["params"]["response"]["headers"].items()})
+                    for event in self.events if event.get("method") == "Network.responseReceived"]
+        sent = {event["params"]["requestId"]: event["params"]["request"]["url"] for event in self.events
+                if event.get("method") == "Network.requestWillBeSent"}
+        failed = [sent.get(event["params"]["requestId"]) for event in self.events
+                  if event.get("method") == "Network.loadingFailed"]
+        return answered, failed
+
     def run_before_page(self, source):
         self.call("Page.addScriptToEvaluateOnNewDocument", source=source)
         return True
