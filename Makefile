@@ -76,12 +76,13 @@ run: game-deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target zentrik pictures
 	./$(BUILD)/zentrik
 
-test: build web
+# The server tests run Lighthouse's audits behind nginx and apache2.
+test: build web lighthouse
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The browser tests play a page whose core is built with the sanitizers too,
 # in Chromium.
-sanitize: deps
+sanitize: deps lighthouse
 	@$(MAKE) --no-print-directory web WEB=$(SANITIZE)-web WASM=$(SANITIZE)-wasm WEB_OPTIONS=-DZENTRIK_SANITIZE=ON
 	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DZENTRIK_SANITIZE=ON -DZENTRIK_WEB_SITE=$(CURDIR)/$(SANITIZE)-web \
 	    -DZENTRIK_BROWSERS=chromium

@@ -42,6 +42,11 @@ TYPES = {".html": ("text/html",), ".js": ("text/javascript", "application/javasc
 COMPRESSED = {".html", ".js", ".css", ".wasm", ".webmanifest"}
 NAMED = re.compile(r"\bzentrik\.[0-9a-f]{16}\.(js|wasm|css)$")
 KEPT = "public, max-age=31536000, immutable"
+# Lighthouse, pinned in tools/lighthouse (make lighthouse), and the audits of
+# what the servers' settings give.
+LIGHTHOUSE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "lighthouse",
+                          "node_modules", ".bin", "lighthouse")
+AUDITS = ("uses-text-compression", "uses-long-cache-ttl")
 
 
 def fail(message):
@@ -232,18 +237,35 @@ def check_answers(browser, server):
     check({".html", ".js", ".wasm", ".css", ".gif"} <= seen, "the page's files were all seen: %s" % seen)
 
 
+def audit(url):
+    """Lighthouse's text compression and cache policy audits pass for the
+    page at url, on Debian's chromium."""
+    check(os.path.exists(LIGHTHOUSE), "no Lighthouse in tools/lighthouse: make lighthouse installs it")
+    report = json.loads(subprocess.run(
+        [LIGHTHOUSE, url, "--only-audits=" + ",".join(AUDITS), "--chrome-flags=--headless=new --no-sandbox",
+         "--output=json", "--quiet"], check=True, capture_output=True, text=True,
+        env=dict(os.environ, CHROME_PATH=shutil.which("chromium"))).stdout)
+    for name in AUDITS:
+        result = report["audits"][name]
+        # Lighthouse's own mark of a passed audit.
+        check(result["score"] is not None and result["score"] >= 0.9, "Lighthouse's %s: %s, %s" % (
+            name, result["score"], result.get("displayValue") or result.get("errorMessage")))
+
+
 def served_by(server_kind):
     def variant(engine, site, plan_program):
         """Behind Debian's server with the settings the page ships, started
         on a free port with a configuration of its own: letter A plays,
-        every file comes with its type, compression and cache policy, and no
-        request fails."""
+        every file comes with its type, compression and cache policy, no
+        request fails, and Lighthouse finds nothing to compress or keep."""
         steps = plan(plan_program)
-        with server_kind(site, os.getcwd()) as server, launch(engine, 1024, 768) as browser:
-            game = Game(browser, server.url)
-            game.play(steps["letters"][:1])
-            game.check_console()
-            check_answers(browser, server)
+        with server_kind(site, os.getcwd()) as server:
+            with launch(engine, 1024, 768) as browser:
+                game = Game(browser, server.url)
+                game.play(steps["letters"][:1])
+                game.check_console()
+                check_answers(browser, server)
+            audit(server.url)
         if server_kind is Apache:
             # Where the server lacks every module the .htaccess uses, the
             # page is served as it is.
