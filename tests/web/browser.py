@@ -203,12 +203,8 @@ class RealServer:
         wait_until(answers, self.NAME + " on port %d" % self.port)
 
     def errors(self):
-        said = ""
-        for name in ("output.log", "error.log"):
-            path = os.path.join(self.state, name)
-            if os.path.exists(path):
-                said += open(path).read()
-        return said
+        return "".join(open(os.path.join(self.state, name)).read() for name in ("output.log", "error.log")
+                       if os.path.exists(os.path.join(self.state, name)))
 
     def __enter__(self):
         return self
@@ -267,9 +263,10 @@ http {{
 class Apache(RealServer):
     """Apache 2.4 with the modules Debian's apache2 installs, each with
     Debian's settings for it, reading the page's .htaccess in place.
-    `modules` chooses which are loaded besides the event MPM."""
+    `modules` chooses which are loaded besides the event MPM and access
+    control."""
     NAME = "apache2"
-    MODULES = ("authz_core", "mime", "dir", "filter", "deflate", "brotli", "rewrite", "headers")
+    MODULES = ("mime", "dir", "filter", "deflate", "brotli", "rewrite", "headers")
 
     def __init__(self, folder, state, modules=MODULES):
         self.modules = modules
@@ -278,7 +275,7 @@ class Apache(RealServer):
     def configuration(self, folder):
         debian = "/etc/apache2/mods-available/"
         modules = "".join("LoadModule %s_module /usr/lib/apache2/modules/mod_%s.so\n" % (name, name)
-                          for name in ("mpm_event",) + tuple(self.modules))
+                          for name in ("mpm_event", "authz_core") + tuple(self.modules))
         settings = "TypesConfig /etc/mime.types\n" if "mime" in self.modules else ""
         settings += "".join("Include %s%s.conf\n" % (debian, name) for name in self.modules
                            if os.path.exists(debian + name + ".conf"))
@@ -297,11 +294,10 @@ DocumentRoot {folder}
 <Directory {folder}>
     Options FollowSymLinks
     AllowOverride FileInfo
-    {require}
+    Require all granted
 </Directory>
 """.format(state=self.state, port=self.port, folder=folder, modules=modules, settings=settings,
-           user="User nobody\nGroup nogroup" if UNPRIVILEGED else "",
-           require="Require all granted" if "authz_core" in self.modules else "")
+           user="User nobody\nGroup nogroup" if UNPRIVILEGED else "")
 
     def command(self, config):
         return ["/usr/sbin/apache2", "-f", config, "-DFOREGROUND"]

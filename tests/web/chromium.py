@@ -107,6 +107,18 @@ class Chromium(Driver):
                   if event.get("method") == "Network.loadingFailed"]
         return answered, failed
 
+    def service_workers(self, status):
+        """The versions of the service workers the browser holds that are
+        now in `status` ("activated" serves the pages, "installed" waits)."""
+        if not any(event.get("method", "").startswith("ServiceWorker.") for event in self.events):
+            self.call("ServiceWorker.enable")
+        self.evaluate("0")
+        latest = {}
+        for event in self.events:
+            if event.get("method") == "ServiceWorker.workerVersionUpdated":
+                latest.update((version["versionId"], version["status"]) for version in event["params"]["versions"])
+        return {version for version, now in latest.items() if now == status}
+
     def run_before_page(self, source):
         self.call("Page.addScriptToEvaluateOnNewDocument", source=source)
         return True

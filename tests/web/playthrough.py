@@ -21,7 +21,7 @@ import sys
 import tempfile
 import urllib.request
 
-from browser import ENGINES, Apache, Nginx, Server, launch
+from browser import ENGINES, Apache, Nginx, Server, launch, wait_until
 
 SCENE = (1006, 743)
 # What a server may answer in place of a picture file: nothing, an error page,
@@ -269,7 +269,7 @@ def served_by(server_kind):
         if server_kind is Apache:
             # Where the server lacks every module the .htaccess uses, the
             # page is served as it is.
-            with Apache(site, os.getcwd(), modules=("authz_core", "dir")) as server:
+            with Apache(site, os.getcwd(), modules=("dir",)) as server:
                 for path in ["", "sw.js"] + [name for name in os.listdir(site) if NAMED.search(name)]:
                     with urllib.request.urlopen(server.url + path) as answer:
                         check(answer.status == 200, "%s answered %d without modules" % (path, answer.status))
@@ -356,9 +356,11 @@ def update_never_mixes(engine, site, plan_program):
                 game = Game(browser, server.url)
                 check(browser.evaluate("!!navigator.serviceWorker.controller"), "the page comes from the device")
                 check(running() == first, "the open page keeps the first build: %s" % running())
-                browser.wait_for("navigator.serviceWorker.getRegistration().then(r => !!r.waiting)")
+                waiting = wait_until(lambda: browser.service_workers("installed"), "the next build's worker waits")
                 game.play(steps["letters"][:1])
+                # Closed, the page leaves its place to the next build's worker.
                 browser.open("about:blank")
+                wait_until(lambda: waiting <= browser.service_workers("activated"), "the next build's worker serves")
                 game = Game(browser, server.url)
                 check(running() == next_build, "the next visit runs the next build whole: %s" % running())
                 game.play(steps["letters"][:1])
