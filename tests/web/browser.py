@@ -184,6 +184,8 @@ class RealServer:
 
     def __init__(self, folder, state):
         self.state = tempfile.mkdtemp(prefix="zentrik-%s-" % self.NAME, dir=state)
+        # Open to the unprivileged user that serves the requests.
+        os.chmod(self.state, 0o755)
         self.port = free_port()
         self.url = "http://127.0.0.1:%d/" % self.port
         config = os.path.join(self.state, self.NAME + ".conf")
