@@ -143,11 +143,12 @@ web-run: web
 	/usr/bin/python3 -m http.server --bind 127.0.0.1 --directory $(WEB) $(WEB_PORT)
 
 # Lighthouse, pinned by its lock file, for the bench and the page's audits;
-# it runs on the machine's Node and Debian's chromium.
+# it runs on the machine's Node (Debian's, with npm, where there is none)
+# and Debian's chromium.
 LIGHTHOUSE := tools/lighthouse/node_modules/.bin/lighthouse
 lighthouse: $(LIGHTHOUSE)
 $(LIGHTHOUSE): tools/lighthouse/package-lock.json
-	@command -v npm >/dev/null || { echo "Lighthouse needs Node.js and npm" >&2; exit 1; }
+	@command -v npm >/dev/null || $(MAKE) --no-print-directory deps PACKAGES=npm
 	cd tools/lighthouse && npm ci --no-audit --no-fund --loglevel=error
 	touch $@
 
