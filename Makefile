@@ -20,7 +20,8 @@ GAME_PACKAGES := g++ cmake make qt6-base-dev libgif-dev libpng-dev libx11-dev li
 PACKAGES := $(GAME_PACKAGES) googletest libgtest-dev libbenchmark-dev \
             desktop-file-utils appstream \
             xvfb openbox x11-utils weston qt6-wayland libxfixes-dev libxtst-dev \
-            emscripten chromium firefox-esr webkit2gtk-driver python3 python3-websocket python3-pil
+            emscripten chromium firefox-esr webkit2gtk-driver python3 python3-websocket python3-pil \
+            nginx apache2 brotli
 
 # Where make install and make package put the game, relative to PREFIX, when
 # given (BINDIR=bin puts it with the other programs); build/ keeps it until
@@ -34,7 +35,7 @@ FUZZ_PACKAGES     := clang libclang-rt-14-dev
 MEMCHECK_PACKAGES := valgrind
 LINT_PACKAGES     := clang-format clang-tidy cppcheck
 LINT_PACKAGES     += lintian devscripts
-WEB_PACKAGES      := emscripten python3
+WEB_PACKAGES      := emscripten python3 brotli
 
 # Debian's emscripten runs its tools with Node, which must be told where
 # Debian keeps their modules.
@@ -75,12 +76,13 @@ run: game-deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target zentrik pictures
 	./$(BUILD)/zentrik
 
-test: build web
+# The server tests run Lighthouse's audits behind nginx and apache2.
+test: build web lighthouse
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The browser tests play a page whose core is built with the sanitizers too,
 # in Chromium.
-sanitize: deps
+sanitize: deps lighthouse
 	@$(MAKE) --no-print-directory web WEB=$(SANITIZE)-web WASM=$(SANITIZE)-wasm WEB_OPTIONS=-DZENTRIK_SANITIZE=ON
 	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DZENTRIK_SANITIZE=ON -DZENTRIK_WEB_SITE=$(CURDIR)/$(SANITIZE)-web \
 	    -DZENTRIK_BROWSERS=chromium
@@ -141,11 +143,12 @@ web-run: web
 	/usr/bin/python3 -m http.server --bind 127.0.0.1 --directory $(WEB) $(WEB_PORT)
 
 # Lighthouse, pinned by its lock file, for the bench and the page's audits;
-# it runs on the machine's Node and Debian's chromium.
+# it runs on the machine's Node (Debian's, with npm, where there is none)
+# and Debian's chromium.
 LIGHTHOUSE := tools/lighthouse/node_modules/.bin/lighthouse
 lighthouse: $(LIGHTHOUSE)
 $(LIGHTHOUSE): tools/lighthouse/package-lock.json
-	@command -v npm >/dev/null || { echo "Lighthouse needs Node.js and npm" >&2; exit 1; }
+	@command -v npm >/dev/null || $(MAKE) --no-print-directory deps PACKAGES=npm
 	cd tools/lighthouse && npm ci --no-audit --no-fund --loglevel=error
 	touch $@
 

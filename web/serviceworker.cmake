@@ -1,8 +1,11 @@
 # Writes SITE/sw.js from TEMPLATE: the service worker that keeps the page's
-# FILES (a list of paths relative to SITE) on the device, under a name made
-# from their content, so that every build that changes a file is a new set.
+# FILES (a list of paths relative to SITE) and those NAMED lists, one a line,
+# on the device, under a name made from their content, so that every build
+# that changes a file is a new set.
 #
-#   cmake -DSITE=dir -DTEMPLATE=sw.js.in -DFILES="index.html;..." -P serviceworker.cmake
+#   cmake -DSITE=dir -DTEMPLATE=sw.js.in -DFILES="index.html;..." -DNAMED=names.txt -P serviceworker.cmake
+file(STRINGS ${NAMED} named)
+list(APPEND FILES ${named})
 set(hashes "")
 # The page is kept as the folder's own address, which is how it is opened.
 set(ZENTRIK_FILES "'./'")
@@ -16,3 +19,5 @@ endforeach()
 string(SHA256 ZENTRIK_VERSION "${hashes}")
 string(SUBSTRING ${ZENTRIK_VERSION} 0 16 ZENTRIK_VERSION)
 configure_file(${TEMPLATE} ${SITE}/sw.js @ONLY)
+# Newer than what it was made from, even where its text is the same.
+file(TOUCH ${SITE}/sw.js)

@@ -28,11 +28,13 @@ gives the same calls.
 """
 
 import http.server
+import os
 import importlib
 import io
 import shutil
 import socket
 import subprocess
+import tempfile
 import threading
 import time
 
@@ -182,3 +184,133 @@ class Server:
     def close(self):
         self.httpd.shutdown()
         self.httpd.server_close()
+
+
+class RealServer:
+    """Debian's nginx or apache2 serving `folder` on a free port of 127.0.0.1
+    with the settings that ship with the page, from a private configuration:
+    every file it writes (pid, locks, logs, temporary files) stays in a
+    folder of its own under `state`, removed when it stops. A system service
+    of the same server, if one runs, is neither needed nor touched."""
+
+    def __init__(self, folder, state):
+        self.state = tempfile.mkdtemp(prefix="zentrik-%s-" % self.NAME, dir=state)
+        # Open to the unprivileged user that serves the requests.
+        os.chmod(self.state, 0o755)
+        self.port = free_port()
+        self.url = "http://127.0.0.1:%d/" % self.port
+        config = os.path.join(self.state, self.NAME + ".conf")
+        with open(config, "w") as file:
+            file.write(self.configuration(os.path.abspath(folder)))
+        self.log = open(os.path.join(self.state, "output.log"), "w")
+        self.process = subprocess.Popen(self.command(config), stdout=self.log, stderr=subprocess.STDOUT)
+
+        def answers():
+            if self.process.poll() is not None:
+                raise RuntimeError("%s did not start:\n%s" % (self.NAME, self.errors()))
+            try:
+                socket.create_connection(("127.0.0.1", self.port), 1).close()
+                return True
+            except OSError:
+                return False
+        wait_until(answers, self.NAME + " on port %d" % self.port)
+
+    def errors(self):
+        return "".join(open(os.path.join(self.state, name)).read() for name in ("output.log", "error.log")
+                       if os.path.exists(os.path.join(self.state, name)))
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exception):
+        self.close()
+
+    def close(self):
+        stop(self.process)
+        self.log.close()
+        shutil.rmtree(self.state, ignore_errors=True)
+
+
+# The folder web/server/ of the repository this test belongs to.
+SETTINGS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "web", "server")
+# Run as root, a server hands its requests to an unprivileged user.
+UNPRIVILEGED = os.geteuid() == 0
+
+
+class Nginx(RealServer):
+    NAME = "nginx"
+
+    def configuration(self, folder):
+        return """
+daemon off;
+worker_processes 1;
+pid {state}/nginx.pid;
+error_log {state}/error.log;
+{user}
+events {{ worker_connections 64; }}
+http {{
+    include /etc/nginx/mime.types;
+    default_type application/octet-stream;
+    access_log off;
+    client_body_temp_path {state}/client_body;
+    proxy_temp_path {state}/proxy;
+    fastcgi_temp_path {state}/fastcgi;
+    uwsgi_temp_path {state}/uwsgi;
+    scgi_temp_path {state}/scgi;
+    server {{
+        listen 127.0.0.1:{port};
+        root {folder};
+        location / {{
+            include {settings}/nginx.conf;
+        }}
+    }}
+}}
+""".format(state=self.state, port=self.port, folder=folder, settings=os.path.abspath(SETTINGS),
+           user="user nobody nogroup;" if UNPRIVILEGED else "")
+
+    def command(self, config):
+        # -e: the log nginx opens before it reads its configuration.
+        return ["/usr/sbin/nginx", "-p", self.state, "-c", config, "-e", os.path.join(self.state, "error.log")]
+
+
+class Apache(RealServer):
+    """Apache 2.4 with the modules Debian's apache2 installs, each with
+    Debian's settings for it, reading the page's .htaccess in place.
+    `modules` chooses which are loaded besides the event MPM and access
+    control."""
+    NAME = "apache2"
+    MODULES = ("mime", "dir", "filter", "deflate", "brotli", "rewrite", "headers")
+
+    def __init__(self, folder, state, modules=MODULES):
+        self.modules = modules
+        super().__init__(folder, state)
+
+    def configuration(self, folder):
+        debian = "/etc/apache2/mods-available/"
+        modules = "".join("LoadModule %s_module /usr/lib/apache2/modules/mod_%s.so\n" % (name, name)
+                          for name in ("mpm_event", "authz_core") + tuple(self.modules))
+        settings = "TypesConfig /etc/mime.types\n" if "mime" in self.modules else ""
+        settings += "".join("Include %s%s.conf\n" % (debian, name) for name in self.modules
+                           if os.path.exists(debian + name + ".conf"))
+        return """
+ServerRoot {state}
+ServerName 127.0.0.1
+Listen 127.0.0.1:{port}
+PidFile {state}/apache2.pid
+DefaultRuntimeDir {state}
+Mutex file:{state} default
+ErrorLog {state}/error.log
+{user}
+{modules}
+{settings}
+DocumentRoot {folder}
+<Directory {folder}>
+    Options FollowSymLinks
+    AllowOverride FileInfo
+    Require all granted
+</Directory>
+""".format(state=self.state, port=self.port, folder=folder, modules=modules, settings=settings,
+           user="User nobody\nGroup nogroup" if UNPRIVILEGED else "")
+
+    def command(self, config):
+        return ["/usr/sbin/apache2", "-f", config, "-DFOREGROUND"]

@@ -97,6 +97,31 @@ class Chromium(Driver):
         return [event["params"]["request"]["url"] for event in self.events
                 if event.get("method") == "Network.requestWillBeSent"]
 
+    def responses(self):
+        """(address, status, headers with lower-case names) of every answer
+        the page had, and the addresses of the requests that had none."""
+        self.evaluate("0")
+        answered = [(event["params"]["response"]["url"], event["params"]["response"]["status"],
+                     {name.lower(): value for name, value in event["params"]["response"]["headers"].items()})
+                    for event in self.events if event.get("method") == "Network.responseReceived"]
+        sent = {event["params"]["requestId"]: event["params"]["request"]["url"] for event in self.events
+                if event.get("method") == "Network.requestWillBeSent"}
+        failed = [sent.get(event["params"]["requestId"]) for event in self.events
+                  if event.get("method") == "Network.loadingFailed"]
+        return answered, failed
+
+    def service_workers(self, status):
+        """The versions of the service workers the browser holds that are
+        now in `status` ("activated" serves the pages, "installed" waits)."""
+        if not any(event.get("method", "").startswith("ServiceWorker.") for event in self.events):
+            self.call("ServiceWorker.enable")
+        self.evaluate("0")
+        latest = {}
+        for event in self.events:
+            if event.get("method") == "ServiceWorker.workerVersionUpdated":
+                latest.update((version["versionId"], version["status"]) for version in event["params"]["versions"])
+        return {version for version, now in latest.items() if now == status}
+
     def run_before_page(self, source):
         self.call("Page.addScriptToEvaluateOnNewDocument", source=source)
         return True

@@ -11,13 +11,17 @@ letter must leave on the screen; this script sends the steps to the page as
 mouse or touch input and compares the screenshots' pixels.
 """
 
+import hashlib
 import json
 import os
+import re
+import shutil
 import subprocess
 import sys
 import tempfile
+import urllib.request
 
-from browser import ENGINES, Server, launch
+from browser import ENGINES, Apache, Nginx, Server, launch, wait_until
 
 SCENE = (1006, 743)
 # A learning platform's course page with the game in a frame, as a teacher
@@ -37,6 +41,21 @@ BROKEN = {
     "upright2b.gif": ((200, b""), ""),
     "horz2b.gif": ((200, bytes(20 << 20)), "16 MiB"),
 }
+
+# Behind a real server, what each of the page's files comes with: its type,
+# a compressed transfer where it is text or WebAssembly, and the browser
+# keeping it a year where its name is its content, else asking each time.
+TYPES = {".html": ("text/html",), ".js": ("text/javascript", "application/javascript"), ".css": ("text/css",),
+         ".wasm": ("application/wasm",), ".webmanifest": ("application/manifest+json",), ".gif": ("image/gif",),
+         ".png": ("image/png",)}
+COMPRESSED = {".html", ".js", ".css", ".wasm", ".webmanifest"}
+NAMED = re.compile(r"\bzentrik\.[0-9a-f]{16}\.(js|wasm|css)$")
+KEPT = "public, max-age=31536000, immutable"
+# Lighthouse, pinned in tools/lighthouse (make lighthouse), and the audits of
+# what the servers' settings give.
+LIGHTHOUSE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "lighthouse",
+                          "node_modules", ".bin", "lighthouse")
+AUDITS = ("uses-text-compression", "uses-long-cache-ttl")
 
 
 def fail(message):
@@ -293,11 +312,168 @@ def scale_two(engine, site, plan_program):
             game.check_console()
 
 
+def check_answers(browser, server):
+    """Every request the page made was answered, each with its type,
+    compression and cache policy; the page comes with its own policy."""
+    answered, failed = browser.responses()
+    check(not failed, "requests failed: %s" % failed)
+    policy = browser.evaluate("document.querySelector('meta[http-equiv=Content-Security-Policy]').content")
+    seen = set()
+    for url, status, headers in answered:
+        path = url[len(server.url):].split("?")[0] or "index.html"
+        extension = os.path.splitext(path)[1]
+        seen.add(extension)
+        check(status == 200, "%s answered %d" % (path, status))
+        check(headers.get("content-type", "").startswith(TYPES[extension]),
+              "%s comes as %s" % (path, headers.get("content-type")))
+        check(extension not in COMPRESSED or headers.get("content-encoding") in ("br", "gzip"),
+              "%s comes uncompressed" % path)
+        cache = KEPT if NAMED.search(path) else "no-cache"
+        check(headers.get("cache-control") == cache, "%s comes with %r, not %r" % (
+            path, headers.get("cache-control"), cache))
+        check(extension != ".html" or headers.get("content-security-policy") == policy,
+              "the page comes with its policy: %r" % headers.get("content-security-policy"))
+    check({".html", ".js", ".wasm", ".css", ".gif"} <= seen, "the page's files were all seen: %s" % seen)
+
+
+def audit(url):
+    """Lighthouse's text compression and cache policy audits pass for the
+    page at url, on Debian's chromium."""
+    check(os.path.exists(LIGHTHOUSE), "no Lighthouse in tools/lighthouse: make lighthouse installs it")
+    report = json.loads(subprocess.run(
+        [LIGHTHOUSE, url, "--only-audits=" + ",".join(AUDITS), "--chrome-flags=--headless=new --no-sandbox",
+         "--output=json", "--quiet"], check=True, capture_output=True, text=True,
+        env=dict(os.environ, CHROME_PATH=shutil.which("chromium"))).stdout)
+    for name in AUDITS:
+        result = report["audits"][name]
+        # Lighthouse's own mark of a passed audit.
+        check(result["score"] is not None and result["score"] >= 0.9, "Lighthouse's %s: %s, %s" % (
+            name, result["score"], result.get("displayValue") or result.get("errorMessage")))
+
+
+def served_by(server_kind):
+    def variant(engine, site, plan_program):
+        """Behind Debian's server with the settings the page ships, started
+        on a free port with a configuration of its own: letter A plays,
+        every file comes with its type, compression and cache policy, no
+        request fails, and Lighthouse finds nothing to compress or keep."""
+        steps = plan(plan_program)
+        with server_kind(site, os.getcwd()) as server:
+            with launch(engine, 1024, 768) as browser:
+                game = Game(browser, server.url)
+                game.play(steps["letters"][:1])
+                game.check_console()
+                check_answers(browser, server)
+            audit(server.url)
+        if server_kind is Apache:
+            # Where the server lacks every module the .htaccess uses, the
+            # page is served as it is.
+            with Apache(site, os.getcwd(), modules=("dir",)) as server:
+                for path in ["", "sw.js"] + [name for name in os.listdir(site) if NAMED.search(name)]:
+                    with urllib.request.urlopen(server.url + path) as answer:
+                        check(answer.status == 200, "%s answered %d without modules" % (path, answer.status))
+    return variant
+
+
+def another_build(site, folder):
+    """The build in `site` as the next build would be: a program and style
+    sheet of other content, so under other names, and the page and service
+    worker naming those."""
+    shutil.copytree(site, folder)
+    renamed = {}
+    for name in sorted(os.listdir(folder), key=lambda name: not name.endswith(".wasm")):
+        if not NAMED.search(name):
+            continue
+        path = os.path.join(folder, name)
+        content = open(path, "rb").read()
+        for old, new in renamed.items():
+            content = content.replace(old.encode(), new.encode())
+        # A custom section is WebAssembly that changes nothing.
+        content += {".wasm": b"\x00\x08\x07another", ".js": b"\n// another build\n",
+                    ".css": b"\n/* another build */\n"}[os.path.splitext(name)[1]]
+        os.remove(path)
+        renamed[name] = NAMED.sub(lambda m: "zentrik.%s.%s" % (hashlib.sha256(content).hexdigest()[:16], m[1]), name)
+        open(os.path.join(folder, renamed[name]), "wb").write(content)
+    for name in ("index.html", "sw.js"):
+        path = os.path.join(folder, name)
+        text = open(path).read()
+        for old, new in renamed.items():
+            text = text.replace(old, new)
+        open(path, "w").write(text.replace("const VERSION = '", "const VERSION = 'another "))
+    for name in os.listdir(folder):
+        if name.endswith((".gz", ".br")):
+            os.remove(os.path.join(folder, name))
+    return set(renamed.values())
+
+
+def update_never_mixes(engine, site, plan_program):
+    """A school's nginx has one build, then the next. A browser that played
+    the first with no service worker (plain http) and with its HTTP cache
+    runs the next one whole; with the service worker, the page open keeps
+    the first build until it is closed, and the next visit runs the next
+    build whole."""
+    steps = plan(plan_program)
+    first = {name for name in os.listdir(site) if NAMED.search(name)}
+    with tempfile.TemporaryDirectory(prefix="zentrik-builds-", dir=os.getcwd()) as builds:
+        # Readable by the server's unprivileged user.
+        os.chmod(builds, 0o755)
+        served = os.path.join(builds, "served")
+        shutil.copytree(site, served)
+        next_build = another_build(site, os.path.join(builds, "next"))
+
+        def deploy(build):
+            shutil.rmtree(served)
+            shutil.copytree(build, served)
+
+        def running():
+            names = browser.evaluate("[...performance.getEntriesByType('resource').map(e => e.name), "
+                                     "document.querySelector('script[src]').src, "
+                                     "document.querySelector('link[rel=stylesheet]').href]")
+            return {os.path.basename(url) for url in names if NAMED.search(url)}
+
+        with Nginx(served, os.getcwd()) as server:
+            with launch(engine, 1024, 768) as browser:
+                # As on a school's server over plain http, where browsers
+                # allow no service worker.
+                check(browser.run_before_page("delete Navigator.prototype.serviceWorker"),
+                      "the driver runs a script before the page")
+                Game(browser, server.url)
+                check(running() == first, "the first build runs: %s" % running())
+                deploy(os.path.join(builds, "next"))
+                game = Game(browser, server.url)
+                check(running() == next_build, "the next build runs whole: %s" % running())
+                game.play(steps["letters"][:1])
+                game.check_console()
+
+            deploy(site)
+            with launch(engine, 1024, 768) as browser:
+                Game(browser, server.url)
+                browser.evaluate("navigator.serviceWorker.ready.then(() => true)")
+                deploy(os.path.join(builds, "next"))
+                # Opened again, the page comes from the first build's set,
+                # while the next build's worker waits for it to close.
+                game = Game(browser, server.url)
+                check(browser.evaluate("!!navigator.serviceWorker.controller"), "the page comes from the device")
+                check(running() == first, "the open page keeps the first build: %s" % running())
+                waiting = wait_until(lambda: browser.service_workers("installed"), "the next build's worker waits")
+                game.play(steps["letters"][:1])
+                # Closed, the page leaves its place to the next build's worker.
+                browser.open("about:blank")
+                wait_until(lambda: waiting <= browser.service_workers("activated"), "the next build's worker serves")
+                game = Game(browser, server.url)
+                check(running() == next_build, "the next visit runs the next build whole: %s" % running())
+                game.play(steps["letters"][:1])
+                game.check_console()
+
+
 VARIANTS = {
     "WholeGameOfflineByMouseAndTouch": whole_game,
     "BrokenPicturesOrNoWebAssembly": broken_pictures_or_no_webassembly,
     "ScaleTwo": scale_two,
     "FramedLetter": framed_letter,
+    "UpdateNeverMixes": update_never_mixes,
+    "ServedByNginx": served_by(Nginx),
+    "ServedByApache": served_by(Apache),
 }
 
 if __name__ == "__main__":

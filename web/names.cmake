@@ -1,0 +1,52 @@
+# Names the page's program and style sheet by their content, so that a
+# browser may keep them for a year and never mix two builds: PROGRAM/zentrik.wasm
+# becomes SITE/zentrik.<hash>.wasm, PROGRAM/zentrik.js (told that name) becomes
+# SITE/zentrik.<hash>.js, STYLE becomes SITE/zentrik.<hash>.css, and PAGE,
+# given the three names, becomes SITE/index.html. The three names go to NAMES,
+# one a line, for the service worker's list; files of earlier builds are
+# removed from SITE.
+#
+#   cmake -DPROGRAM=dir -DSTYLE=zentrik.css -DPAGE=index.html -DSITE=dir -DNAMES=file -P names.cmake
+
+# The hash's first 16 hexadecimal digits, as the service worker's set is named.
+function(content_name variable stem extension content_file)
+    file(SHA256 ${content_file} hash)
+    string(SUBSTRING ${hash} 0 16 hash)
+    set(${variable} ${stem}.${hash}.${extension} PARENT_SCOPE)
+endfunction()
+
+# Replaces `from` by `to` in `text`, where it must stand exactly once.
+function(replace_once variable from to what)
+    string(FIND "${${variable}}" "${from}" first)
+    string(FIND "${${variable}}" "${from}" last REVERSE)
+    if(first EQUAL -1 OR NOT first EQUAL last)
+        message(FATAL_ERROR "${what} names ${from} other than once")
+    endif()
+    string(REPLACE "${from}" "${to}" text "${${variable}}")
+    set(${variable} "${text}" PARENT_SCOPE)
+endfunction()
+
+content_name(wasm zentrik wasm ${PROGRAM}/zentrik.wasm)
+file(READ ${PROGRAM}/zentrik.js script)
+replace_once(script "\"zentrik.wasm\"" "\"${wasm}\"" "The compiled script")
+set(named_script ${PROGRAM}/zentrik.named.js)
+file(WRITE ${named_script} "${script}")
+content_name(js zentrik js ${named_script})
+content_name(css zentrik css ${STYLE})
+
+file(GLOB earlier ${SITE}/zentrik.js ${SITE}/zentrik.wasm ${SITE}/zentrik.css ${SITE}/zentrik.*.js ${SITE}/zentrik.*.wasm ${SITE}/zentrik.*.css
+    ${SITE}/zentrik.*.js.* ${SITE}/zentrik.*.wasm.* ${SITE}/zentrik.*.css.*)
+list(FILTER earlier EXCLUDE REGEX "/(${js}|${wasm}|${css})(\\.gz|\\.br)?$")
+if(earlier)
+    file(REMOVE ${earlier})
+endif()
+file(COPY_FILE ${PROGRAM}/zentrik.wasm ${SITE}/${wasm} ONLY_IF_DIFFERENT)
+file(COPY_FILE ${named_script} ${SITE}/${js} ONLY_IF_DIFFERENT)
+file(COPY_FILE ${STYLE} ${SITE}/${css} ONLY_IF_DIFFERENT)
+
+file(READ ${PAGE} page)
+foreach(name js wasm css)
+    replace_once(page "\"zentrik.${name}\"" "\"${${name}}\"" ${PAGE})
+endforeach()
+file(WRITE ${SITE}/index.html "${page}")
+file(WRITE ${NAMES} "${js}\n${wasm}\n${css}\n")
