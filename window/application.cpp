@@ -29,7 +29,8 @@ QByteArrayList requestedPlatforms()
 {
     QByteArrayList names;
     for (const QByteArray& entry : qgetenv("QT_QPA_PLATFORM").split(';')) {
-        const QByteArray name = entry.left(entry.indexOf(':')).trimmed();
+        // Qt 6's left() of a negative length is empty, not the whole entry.
+        const QByteArray name = entry.split(':').constFirst().trimmed();
         if (!name.isEmpty())
             names << name;
     }
