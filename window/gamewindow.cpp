@@ -155,11 +155,19 @@ void GameWindow::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     if (m_backgroundLoading.valid())
         takeBackground();
-    if (!m_background.rect().contains(area))
-        painter.fillRect(area, toQColor(m_scene->Form1.BackColor()));
-    // At its own size from the top left, never scaled; opaque, so drawn without blending.
-    if (!m_background.isNull())
-        painter.drawImage(area.topLeft(), m_background, area);
+    // At its own size from the top left, never scaled; opaque, so copied
+    // without blending. The region leaves out the blocks and the pad, and Qt
+    // copies only into a rectangle: drawn through the region at once, the
+    // picture would be blended line by line, in a large paint by threads Qt
+    // starts for it, which cost the first frame more than the copy.
+    for (const QRect& rect : event->region()) {
+        painter.setClipRect(rect);
+        if (!m_background.rect().contains(rect))
+            painter.fillRect(rect, toQColor(m_scene->Form1.BackColor()));
+        if (!m_background.isNull())
+            painter.drawImage(rect.topLeft(), m_background, rect);
+    }
+    painter.setClipping(false);
 
     for (const Image& slot : m_scene->img_alpha) {
         const QRect box = pixelRect(slot);
