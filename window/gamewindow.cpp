@@ -31,11 +31,13 @@ QFont labelFont(const Label& label)
     font.setPointSizeF(label.Font().Size);
     font.setBold(label.Font().Bold);
     // Merging in other faces for missing characters means a search through
-    // every font on the machine; a face made for Japanese needs none.
-    const QString chosen = QFontInfo(font).family();
-    if (chosen == face || JAPANESE_FACES.contains(chosen))
-        font.setStyleStrategy(QFont::NoFontMerging);
-    return font;
+    // every font on the machine; a face made for Japanese needs none. The
+    // face is chosen alike with or without merging, so it is looked up
+    // without: the search is made only where merging is kept.
+    QFont alone = font;
+    alone.setStyleStrategy(QFont::NoFontMerging);
+    const QString chosen = QFontInfo(alone).family();
+    return chosen == face || JAPANESE_FACES.contains(chosen) ? alone : font;
 }
 
 } // namespace
