@@ -2,8 +2,11 @@
 
 #include <QByteArray>
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <future>
 #include <unistd.h>
 #include <utility>
 
@@ -47,6 +50,8 @@ struct HeldMessage {
 };
 QList<HeldMessage> heldMessages;
 
+std::future<void> fontConfiguration;
+
 void holdMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (type != QtFatalMsg) {
@@ -70,6 +75,19 @@ void holdMessages(QtMsgType type, const QMessageLogContext& context, const QStri
 }
 
 } // namespace
+
+void startReadingFontConfiguration()
+{
+    // Qt reads it at its first font look-up with the same call, which then
+    // finds it read; it must not come while this one runs, or both would read.
+    fontConfiguration = std::async(std::launch::async, [] { FcInit(); });
+}
+
+void awaitFontConfiguration()
+{
+    if (fontConfiguration.valid())
+        fontConfiguration.get();
+}
 
 void setDesktopIdentity()
 {
@@ -96,6 +114,7 @@ std::unique_ptr<QApplication> openDisplay(int& argc, char** argv)
     if (platforms.isEmpty() && wayland && !x11)
         qputenv("QT_QPA_PLATFORM", "wayland");
 
+    startReadingFontConfiguration();
     setDesktopIdentity();
     previousHandler = qInstallMessageHandler(holdMessages);
     auto app = std::make_unique<QApplication>(argc, argv);

@@ -5,6 +5,7 @@
 #include "rules/messages.h"
 #include "rules/selection.h"
 #include "rules/startup.h"
+#include "window/application.h"
 #include "window/builtinpictures.h"
 #include "window/framewatch.h"
 #include "window/pictureboxwidget.h"
@@ -59,6 +60,7 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
 
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QString::fromStdString(form.Form1.Caption()));
+    awaitFontConfiguration();
     m_labelFonts = {labelFont(form.Label1), labelFont(form.lblPicFile)};
 
     // Later siblings stand above earlier ones. Every block stands above the
