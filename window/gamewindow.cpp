@@ -60,8 +60,6 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
 
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QString::fromStdString(form.Form1.Caption()));
-    awaitFontConfiguration();
-    m_labelFonts = {labelFont(form.Label1), labelFont(form.lblPicFile)};
 
     // Later siblings stand above earlier ones. Every block stands above the
     // pad: one under it could neither be seen nor clicked, and a letter that
@@ -185,9 +183,15 @@ void GameWindow::paintEvent(QPaintEvent* event)
         const QRect box = pixelRect(label);
         if (!label.Visible() || !box.intersects(area))
             continue;
+        // The first font look-up waits for the font configuration, read on
+        // the side meanwhile: until the labels, the first frame needs none.
+        if (!m_labelFonts) {
+            awaitFontConfiguration();
+            m_labelFonts = {labelFont(m_scene->Label1), labelFont(m_scene->lblPicFile)};
+        }
         painter.fillRect(box, toQColor(label.BackColor()));
         painter.setPen(toQColor(label.ForeColor()));
-        painter.setFont(m_labelFonts[i]);
+        painter.setFont((*m_labelFonts)[i]);
         painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          QString::fromStdString(label.Caption()));
     }

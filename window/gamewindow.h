@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <future>
 #include <memory>
+#include <optional>
 #include <utility>
 
 class PictureBoxWidget;
@@ -55,7 +56,7 @@ private:
     std::future<std::pair<QImage, QImage>> m_iconsLoading; // the window icon and the pad pointer
     std::unique_ptr<GameForm> m_scene;
     QImage m_background;
-    std::array<QFont, 2> m_labelFonts; // Label1's and lblPicFile's
+    std::optional<std::array<QFont, 2>> m_labelFonts; // Label1's and lblPicFile's, from the first paint of either
     std::array<PictureBoxWidget*, PIECE_COUNT> m_pieces{};
     PictureBoxWidget* m_pad = nullptr;
     QSize m_frameExtra;
