@@ -49,8 +49,9 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     // while the window is built and shown, and taken by the first paint.
     , m_backgroundLoading(std::async(
           std::launch::async, [] { return builtInImage("background.bmp").convertToFormat(QImage::Format_RGB32); }))
-    // Reading the first icon loads Qt's icon plugin: done on the side too,
-    // while the scene is built.
+    // Reading the first icon loads Qt's icon plugin: done on the side too.
+    // Neither is part of the window's own pixels: they are taken once the
+    // first frame is out, so that the frame never waits for them.
     , m_iconsLoading(std::async(std::launch::async,
                                 [] { return std::pair(builtInImage("zentrik.ico"), builtInImage("pad.ico")); }))
     , m_scene(std::make_unique<GameForm>(DesignStrokes()))
@@ -76,9 +77,6 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     }
 
     m_pad->setMouseTracking(true);
-    const auto [icon, padPointer] = m_iconsLoading.get();
-    setWindowIcon(QIcon(QPixmap::fromImage(icon)));
-    m_pad->setCursor(QCursor(QPixmap::fromImage(padPointer), 16, 16));
     connect(m_pad, &PictureBoxWidget::mouseDown, this, [this](int16_t button, int16_t shift, float x, float y) {
         handle([&] { Picture1_MouseDown(*m_scene, button, shift, x, y); });
     });
@@ -194,6 +192,22 @@ void GameWindow::paintEvent(QPaintEvent* event)
         painter.setFont((*m_labelFonts)[i]);
         painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          QString::fromStdString(label.Caption()));
+    }
+
+    if (m_iconsLoading.valid())
+        QTimer::singleShot(0, this, &GameWindow::takeIcons);
+}
+
+void GameWindow::takeIcons()
+{
+    if (!m_iconsLoading.valid())
+        return;
+    try {
+        const auto [icon, padPointer] = m_iconsLoading.get();
+        m_pad->setCursor(QCursor(QPixmap::fromImage(padPointer), 16, 16));
+        setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+    } catch (const PictureLoadError& error) {
+        reportFailure(QString::fromStdString(pictureFailureMessage(error.path(), error.reason())));
     }
 }
 

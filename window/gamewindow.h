@@ -45,6 +45,7 @@ private:
     void fitFrame();
     void placeWindow();
     void takeBackground();
+    void takeIcons();
     PictureBoxWidget* widgetOf(const Control& control) const;
     // Runs one handler; a failure is reported and the game goes on.
     template <typename Handler>
