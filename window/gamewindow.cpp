@@ -47,8 +47,7 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     : QWidget(parent)
     // The background is most of a million pixels: it is decoded on the side
     // while the window is built and shown, and taken by the first paint.
-    , m_backgroundLoading(std::async(
-          std::launch::async, [] { return builtInImage("background.bmp").convertToFormat(QImage::Format_RGB32); }))
+    , m_backgroundLoading(std::async(std::launch::async, [] { return builtInBitmap("background.bmp"); }))
     // Reading the first icon loads Qt's icon plugin: done on the side too.
     // Neither is part of the window's own pixels: they are taken once the
     // first frame is out, so that the frame never waits for them.
