@@ -48,11 +48,6 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     // The background is most of a million pixels: it is decoded on the side
     // while the window is built and shown, and taken by the first paint.
     , m_backgroundLoading(std::async(std::launch::async, [] { return builtInBitmap("background.bmp"); }))
-    // Reading the first icon loads Qt's icon plugin: done on the side too.
-    // Neither is part of the window's own pixels: they are taken once the
-    // first frame is out, so that the frame never waits for them.
-    , m_iconsLoading(std::async(std::launch::async,
-                                [] { return std::pair(builtInImage("zentrik.ico"), builtInImage("pad.ico")); }))
     , m_scene(std::make_unique<GameForm>(DesignStrokes()))
 {
     GameForm& form = *m_scene;
@@ -193,18 +188,20 @@ void GameWindow::paintEvent(QPaintEvent* event)
                          QString::fromStdString(label.Caption()));
     }
 
-    if (m_iconsLoading.valid())
-        QTimer::singleShot(0, this, &GameWindow::takeIcons);
+    // The icon and the pad pointer are no part of the window's pixels, and
+    // reading the first loads Qt's image plugins: they are read once the
+    // first frame is out, so that nothing before it waits or works for them.
+    if (!m_iconsRead) {
+        m_iconsRead = true;
+        QTimer::singleShot(0, this, &GameWindow::readIcons);
+    }
 }
 
-void GameWindow::takeIcons()
+void GameWindow::readIcons()
 {
-    if (!m_iconsLoading.valid())
-        return;
     try {
-        const auto [icon, padPointer] = m_iconsLoading.get();
-        m_pad->setCursor(QCursor(QPixmap::fromImage(padPointer), 16, 16));
-        setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+        m_pad->setCursor(QCursor(QPixmap::fromImage(builtInImage("pad.ico")), 16, 16));
+        setWindowIcon(QIcon(QPixmap::fromImage(builtInImage("zentrik.ico"))));
     } catch (const PictureLoadError& error) {
         reportFailure(QString::fromStdString(pictureFailureMessage(error.path(), error.reason())));
     }

@@ -45,7 +45,7 @@ private:
     void fitFrame();
     void placeWindow();
     void takeBackground();
-    void takeIcons();
+    void readIcons();
     PictureBoxWidget* widgetOf(const Control& control) const;
     // Runs one handler; a failure is reported and the game goes on.
     template <typename Handler>
@@ -54,9 +54,9 @@ private:
     void reportMissingFolder(const PictureFolder& folder);
 
     std::future<QImage> m_backgroundLoading;
-    std::future<std::pair<QImage, QImage>> m_iconsLoading; // the window icon and the pad pointer
     std::unique_ptr<GameForm> m_scene;
     QImage m_background;
+    bool m_iconsRead = false;                         // the window icon and the pad pointer, after the first paint
     std::optional<std::array<QFont, 2>> m_labelFonts; // Label1's and lblPicFile's, from the first paint of either
     std::array<PictureBoxWidget*, PIECE_COUNT> m_pieces{};
     PictureBoxWidget* m_pad = nullptr;
