@@ -1,12 +1,13 @@
 // The game's start-up as app/main.cpp does it, ending after the first frame.
 #include "firstframeprobe.h"
+#include "window/application.h"
 #include "window/gamewindow.h"
-
-#include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> app = openDisplay(argc, argv);
+    if (!app)
+        return 1;
     GameWindow window(std::filesystem::path(ZENTRIK_PICTURE_DIR));
     FirstFrameProbe probe(&window);
     window.show();

@@ -2,8 +2,11 @@
 
 #include <QByteArray>
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <future>
 #include <unistd.h>
 #include <utility>
 
@@ -29,7 +32,8 @@ QByteArrayList requestedPlatforms()
 {
     QByteArrayList names;
     for (const QByteArray& entry : qgetenv("QT_QPA_PLATFORM").split(';')) {
-        const QByteArray name = entry.left(entry.indexOf(':')).trimmed();
+        // Qt 6's left() of a negative length is empty, not the whole entry.
+        const QByteArray name = entry.split(':').constFirst().trimmed();
         if (!name.isEmpty())
             names << name;
     }
@@ -45,6 +49,8 @@ struct HeldMessage {
     QString text;
 };
 QList<HeldMessage> heldMessages;
+
+std::future<void> fontConfiguration;
 
 void holdMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
@@ -69,6 +75,19 @@ void holdMessages(QtMsgType type, const QMessageLogContext& context, const QStri
 }
 
 } // namespace
+
+void startReadingFontConfiguration()
+{
+    // Qt reads it at its first font look-up with the same call, which then
+    // finds it read; it must not come while this one runs, or both would read.
+    fontConfiguration = std::async(std::launch::async, [] { FcInit(); });
+}
+
+void awaitFontConfiguration()
+{
+    if (fontConfiguration.valid())
+        fontConfiguration.get();
+}
 
 void setDesktopIdentity()
 {
@@ -95,6 +114,7 @@ std::unique_ptr<QApplication> openDisplay(int& argc, char** argv)
     if (platforms.isEmpty() && wayland && !x11)
         qputenv("QT_QPA_PLATFORM", "wayland");
 
+    startReadingFontConfiguration();
     setDesktopIdentity();
     previousHandler = qInstallMessageHandler(holdMessages);
     auto app = std::make_unique<QApplication>(argc, argv);

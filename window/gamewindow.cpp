@@ -5,6 +5,7 @@
 #include "rules/messages.h"
 #include "rules/selection.h"
 #include "rules/startup.h"
+#include "window/application.h"
 #include "window/builtinpictures.h"
 #include "window/framewatch.h"
 #include "window/pictureboxwidget.h"
@@ -31,11 +32,13 @@ QFont labelFont(const Label& label)
     font.setPointSizeF(label.Font().Size);
     font.setBold(label.Font().Bold);
     // Merging in other faces for missing characters means a search through
-    // every font on the machine; a face made for Japanese needs none.
-    const QString chosen = QFontInfo(font).family();
-    if (chosen == face || JAPANESE_FACES.contains(chosen))
-        font.setStyleStrategy(QFont::NoFontMerging);
-    return font;
+    // every font on the machine; a face made for Japanese needs none. The
+    // face is chosen alike with or without merging, so it is looked up
+    // without: the search is made only where merging is kept.
+    QFont alone = font;
+    alone.setStyleStrategy(QFont::NoFontMerging);
+    const QString chosen = QFontInfo(alone).family();
+    return chosen == face || JAPANESE_FACES.contains(chosen) ? alone : font;
 }
 
 } // namespace
@@ -44,12 +47,7 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     : QWidget(parent)
     // The background is most of a million pixels: it is decoded on the side
     // while the window is built and shown, and taken by the first paint.
-    , m_backgroundLoading(std::async(
-          std::launch::async, [] { return builtInImage("background.bmp").convertToFormat(QImage::Format_RGB32); }))
-    // Reading the first icon loads Qt's icon plugin: done on the side too,
-    // while the scene is built.
-    , m_iconsLoading(std::async(std::launch::async,
-                                [] { return std::pair(builtInImage("zentrik.ico"), builtInImage("pad.ico")); }))
+    , m_backgroundLoading(std::async(std::launch::async, [] { return builtInBitmap("background.bmp"); }))
     , m_scene(std::make_unique<GameForm>(DesignStrokes()))
 {
     GameForm& form = *m_scene;
@@ -57,7 +55,6 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
 
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QString::fromStdString(form.Form1.Caption()));
-    m_labelFonts = {labelFont(form.Label1), labelFont(form.lblPicFile)};
 
     // Later siblings stand above earlier ones. Every block stands above the
     // pad: one under it could neither be seen nor clicked, and a letter that
@@ -74,9 +71,6 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     }
 
     m_pad->setMouseTracking(true);
-    const auto [icon, padPointer] = m_iconsLoading.get();
-    setWindowIcon(QIcon(QPixmap::fromImage(icon)));
-    m_pad->setCursor(QCursor(QPixmap::fromImage(padPointer), 16, 16));
     connect(m_pad, &PictureBoxWidget::mouseDown, this, [this](int16_t button, int16_t shift, float x, float y) {
         handle([&] { Picture1_MouseDown(*m_scene, button, shift, x, y); });
     });
@@ -173,11 +167,19 @@ void GameWindow::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     if (m_backgroundLoading.valid())
         takeBackground();
-    if (!m_background.rect().contains(area))
-        painter.fillRect(area, toQColor(m_scene->Form1.BackColor()));
-    // At its own size from the top left, never scaled; opaque, so drawn without blending.
-    if (!m_background.isNull())
-        painter.drawImage(area.topLeft(), m_background, area);
+    // At its own size from the top left, never scaled; opaque, so copied
+    // without blending. The region leaves out the blocks and the pad, and Qt
+    // copies only into a rectangle: drawn through the region at once, the
+    // picture would be blended line by line, in a large paint by threads Qt
+    // starts for it, which cost the first frame more than the copy.
+    for (const QRect& rect : event->region()) {
+        painter.setClipRect(rect);
+        if (!m_background.rect().contains(rect))
+            painter.fillRect(rect, toQColor(m_scene->Form1.BackColor()));
+        if (!m_background.isNull())
+            painter.drawImage(rect.topLeft(), m_background, rect);
+    }
+    painter.setClipping(false);
 
     for (const Image& slot : m_scene->img_alpha) {
         const QRect box = pixelRect(slot);
@@ -191,11 +193,35 @@ void GameWindow::paintEvent(QPaintEvent* event)
         const QRect box = pixelRect(label);
         if (!label.Visible() || !box.intersects(area))
             continue;
+        // The first font look-up waits for the font configuration, read on
+        // the side meanwhile: until the labels, the first frame needs none.
+        if (!m_labelFonts) {
+            awaitFontConfiguration();
+            m_labelFonts = {labelFont(m_scene->Label1), labelFont(m_scene->lblPicFile)};
+        }
         painter.fillRect(box, toQColor(label.BackColor()));
         painter.setPen(toQColor(label.ForeColor()));
-        painter.setFont(m_labelFonts[i]);
+        painter.setFont((*m_labelFonts)[i]);
         painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          QString::fromStdString(label.Caption()));
+    }
+
+    // The icon and the pad pointer are no part of the window's pixels, and
+    // reading the first loads Qt's image plugins: they are read once the
+    // first frame is out, so that nothing before it waits or works for them.
+    if (!m_iconsRead) {
+        m_iconsRead = true;
+        QTimer::singleShot(0, this, &GameWindow::readIcons);
+    }
+}
+
+void GameWindow::readIcons()
+{
+    try {
+        m_pad->setCursor(QCursor(QPixmap::fromImage(builtInImage("pad.ico")), 16, 16));
+        setWindowIcon(QIcon(QPixmap::fromImage(builtInImage("zentrik.ico"))));
+    } catch (const PictureLoadError& error) {
+        reportFailure(QString::fromStdString(pictureFailureMessage(error.path(), error.reason())));
     }
 }
 

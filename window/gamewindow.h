@@ -46,6 +46,7 @@ private:
     void placeWindow();
     QPoint frameCorner() const;
     void takeBackground();
+    void readIcons();
     PictureBoxWidget* widgetOf(const Control& control) const;
     // Runs one handler; a failure is reported and the game goes on.
     template <typename Handler>
@@ -54,10 +55,10 @@ private:
     void reportMissingFolder(const PictureFolder& folder);
 
     std::future<QImage> m_backgroundLoading;
-    std::future<std::pair<QImage, QImage>> m_iconsLoading; // the window icon and the pad pointer
     std::unique_ptr<GameForm> m_scene;
     QImage m_background;
-    std::array<QFont, 2> m_labelFonts; // Label1's and lblPicFile's
+    bool m_iconsRead = false;                         // the window icon and the pad pointer, after the first paint
+    std::optional<std::array<QFont, 2>> m_labelFonts; // Label1's and lblPicFile's, from the first paint of either
     std::array<PictureBoxWidget*, PIECE_COUNT> m_pieces{};
     PictureBoxWidget* m_pad = nullptr;
     std::optional<QMargins> m_frameMargins; // the frame the platform told last

@@ -16,6 +16,8 @@ WindowDriver::WindowDriver(PictureFolder pictureFolder)
 {
     window.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // The icon and the pad pointer come right after the first frame.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !window.windowIcon().isNull(); }));
 }
 
 void WindowDriver::click(int piece)

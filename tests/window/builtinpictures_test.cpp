@@ -1,4 +1,4 @@
-// The pictures compiled into the program, as Qt reads them and the window
+// The pictures compiled into the program, as the window reads them and
 // shows them, checked against what the generator drew.
 
 #include "pictures/background.h"
@@ -7,7 +7,12 @@
 #include "window/builtinpictures.h"
 #include "window/pictureboxwidget.h"
 
+#include <QResource>
+
 #include <gtest/gtest.h>
+
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -33,7 +38,9 @@ void expectLikeTheArt(const QImage& image, const IconImage& art)
 
 TEST(BuiltInPictures, BackgroundReadsAsTheTileRepeated)
 {
-    const QImage background = builtInImage("background.bmp");
+    const QImage background = builtInBitmap("background.bmp");
+    // Pixel for pixel as Qt's own reader reads it.
+    EXPECT_EQ(background, builtInImage("background.bmp").convertToFormat(QImage::Format_RGB32));
     ASSERT_EQ(background.size(), QSize(BACKGROUND_WIDTH, BACKGROUND_HEIGHT));
     const std::vector<uint8_t> tile = makeBackgroundTile();
     for (int y = 0; y < BACKGROUND_HEIGHT; y += 7) {
@@ -55,6 +62,15 @@ TEST(BuiltInPictures, TheWindowShowsTheIconAndPadPointerAsDrawn)
     const QCursor cursor = game.window.padWidget()->cursor();
     EXPECT_EQ(cursor.hotSpot(), QPoint(16, 16));
     expectLikeTheArt(cursor.pixmap().toImage(), padPointerImage());
+}
+
+TEST(BuiltInPictures, ABitmapCutShortOrOfAnotherDepthIsRefused)
+{
+    const QByteArray bytes = QResource(":/pictures/background.bmp").uncompressedData();
+    std::vector<uint8_t> file(bytes.begin(), bytes.end());
+    EXPECT_THROW(decodeBitmap4(std::span(file).first(file.size() - 1), "cut"), PictureLoadError);
+    file[28] = 8;
+    EXPECT_THROW(decodeBitmap4(file, "8 bits"), PictureLoadError);
 }
 
 TEST(BuiltInPictures, AMissingPictureFailsNamingIt)

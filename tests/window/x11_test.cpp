@@ -123,7 +123,12 @@ TEST(X11, WindowIconAndPadPointerAreTheDesignedOnes)
     WindowDriver game;
     XServer x;
     const unsigned long window = game.window.winId();
-    expectSamePixels(x.windowIcon(window, {32, 32}), designIcon("zentrik.ico"), "_NET_WM_ICON");
+    XImagePixels icon;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        icon = x.windowIcon(window, {32, 32});
+        return icon.size == QSize(32, 32);
+    })) << "no 32 x 32 _NET_WM_ICON";
+    expectSamePixels(icon, designIcon("zentrik.ico"), "_NET_WM_ICON");
 
     const QWidget* pad = game.window.padWidget();
     x.moveTo(pad->mapToGlobal(pad->rect().center()));
