@@ -3,6 +3,7 @@
 #include "controls/gifdecoder.h"
 #include "design/shapes.h"
 
+#include <emscripten/eventloop.h>
 #include <emscripten/val.h>
 #include <emscripten/wget.h>
 
@@ -20,6 +21,7 @@ struct Fetch {
 struct Request {
     std::shared_ptr<Fetch> fetch;
     std::string name;
+    std::string url;
     bool givenUp = false;
 };
 
@@ -76,6 +78,15 @@ void failed(unsigned, void* arg, int status, const char* statusText)
     settle(request);
 }
 
+// Sends one request. Each is sent in a task of its own: a request costs the
+// page's thread a millisecond or more on a slow tablet, and sixteen at once
+// would hold it up.
+void send(void* arg)
+{
+    auto* request = static_cast<Request*>(arg);
+    emscripten_async_wget2_data(request->url.c_str(), "GET", "", request, true, arrived, failed, arriving);
+}
+
 } // namespace
 
 bool FetchedPictures::noneArrived() const
@@ -95,10 +106,7 @@ void fetchPictures(const std::string& address, std::filesystem::path folder, std
 
     fetch->pending = static_cast<int>(SHAPES.size() * 2);
     for (const Shape& shape : SHAPES) {
-        for (const char* name : {shape.targetFile, shape.blockFile}) {
-            const std::string url = address + name;
-            emscripten_async_wget2_data(url.c_str(), "GET", "", new Request{fetch, name}, true, arrived, failed,
-                                        arriving);
-        }
+        for (const char* name : {shape.targetFile, shape.blockFile})
+            emscripten_set_timeout(send, 0, new Request{fetch, name, address + name});
     }
 }
