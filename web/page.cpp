@@ -56,8 +56,8 @@ bool Page::build()
     // on a slow tablet, so that the browser is never held up for long. The
     // scene stays hidden until the last piece: the first frame that shows it
     // shows the whole board.
-    constexpr size_t PICTURES_A_PIECE = 4;
-    constexpr int ROWS_A_PIECE = 192;
+    constexpr size_t PICTURES_A_PIECE = 2;
+    constexpr int ROWS_A_PIECE = 96;
     if (m_strokes.decodeAhead(PICTURES_A_PIECE))
         return true;
     if (!m_form) {
