@@ -6,8 +6,9 @@
 #   bench/run.sh [BUILD_DIR [SANITIZE_DIR [WEB_SITE]]]     (make bench)
 #
 # STARTUP_RUNS=20, LATENCY_MOVES=500 (a round; two rounds of each program),
-# SOAK_EVENTS=100000, SOAK_SEED=1 and JOBS=2 by default. The page's figures
-# (bench/web_bench.py) take the same numbers of loads, moves and events.
+# SOAK_EVENTS=100000, SOAK_SEED=1, LIGHTHOUSE_RUNS=3 and JOBS=2 by default.
+# The page's figures (bench/web_bench.py) take the same numbers of loads,
+# moves and events; Lighthouse comes from make lighthouse.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +20,7 @@ runs=${STARTUP_RUNS:-20}
 moves=${LATENCY_MOVES:-500}
 events=${SOAK_EVENTS:-100000}
 seed=${SOAK_SEED:-1}
+lighthouse_runs=${LIGHTHOUSE_RUNS:-3}
 export QT_QPA_PLATFORM=offscreen
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTRIK_BENCH=ON >/dev/null
@@ -153,8 +155,9 @@ kill $xvfb
 wait $xvfb || true
 xvfb=
 
-echo "== the page in headless Chromium: $runs loads, $moves moves and $events soak events of each" >&2
-/usr/bin/python3 -B bench/web_bench.py "$site" "$runs" "$moves" "$events" >>"$work/startup"
+echo "== the page in Chromium, Firefox and WebKit: $runs loads and $moves moves of each;" \
+    "Lighthouse $lighthouse_runs times; $events soak events" >&2
+/usr/bin/python3 -B bench/web_bench.py "$site" "$runs" "$moves" "$events" "$lighthouse_runs" >>"$work/startup"
 
 echo >&2
 awk '
