@@ -226,9 +226,10 @@ awk '
         k = "web_lighthouse_tbt_ms"
         row("page, Lighthouse mobile: Total Blocking Time", sprintf("%.0f ms", v[k]), sprintf("%.0f ms bare", r[k]), "-",
             "<= 50 ms", v[k] <= 50 ? "OK" : "MISS", k)
+        # The longest task of the page itself; 0 is none over 50 ms.
         k = "web_lighthouse_longest_task_ms"
-        row("page, Lighthouse mobile: longest task", sprintf("%.0f ms", v[k]), sprintf("%.0f ms bare", r[k]), "-",
-            "<= 50 ms", v[k] <= 50 ? "OK" : "MISS", k)
+        row("page, Lighthouse mobile: longest own task", v[k] ? sprintf("%.0f ms", v[k]) : "none > 50",
+            r[k] ? sprintf("%.0f ms bare", r[k]) : "none > 50 bare", "-", "<= 50 ms", v[k] <= 50 ? "OK" : "MISS", k)
         k = "web_lighthouse_lcp_ms"
         row("page, Lighthouse mobile: Largest Contentful Paint", sprintf("%.0f ms", v[k]), sprintf("%.0f ms bare", r[k]),
             sprintf("%.2fx", v[k] / r[k]), "none", "info", k)
