@@ -63,7 +63,10 @@ bool Page::build()
     if (!m_form) {
         mark("pictures");
         m_form = std::make_unique<GameForm>(m_strokes);
-        GameForm& form = *m_form;
+        return true;
+    }
+    GameForm& form = *m_form;
+    if (!m_surface) {
         val document = val::global("document");
         document.set("title", form.Form1.Caption());
         val body = document["body"];
@@ -85,7 +88,6 @@ bool Page::build()
         mark("scene");
         return true;
     }
-    GameForm& form = *m_form;
     if (m_shown.empty()) {
         // The start-up reads no file: the board shows at once, while the
         // picture files are still on their way. It runs before the elements
@@ -105,14 +107,18 @@ bool Page::build()
         m_paintedRows += ROWS_A_PIECE;
         return true;
     }
-    mark("surface");
-    show(form.Picture1, "canvas", form.Picture1.Name());
-    m_pad = m_shown.back().element;
-    m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
-    for (int index : {5, 4, 3, 1, 0, 2}) {
-        show(form.Piece[index], "canvas", form.Piece[index].Name() + std::to_string(index));
-        m_pieces[index] = m_shown.back().element;
+    if (m_pad.isNull()) {
+        mark("surface");
+        show(form.Picture1, "canvas", form.Picture1.Name());
+        m_pad = m_shown.back().element;
+        m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
+        for (int index : {5, 4, 3, 1, 0, 2}) {
+            show(form.Piece[index], "canvas", form.Piece[index].Name() + std::to_string(index));
+            m_pieces[index] = m_shown.back().element;
+        }
+        return true;
     }
+    // The whole board shows at once, in the next frame.
     form.observe(this);
     m_stage["style"].set("visibility", "");
     mark("board");
@@ -228,7 +234,8 @@ void Page::paint(Shown& shown)
 
 void Page::fitViewport()
 {
-    if (!m_form)
+    // Before the scene stands there is nothing to fit.
+    if (m_form1.isNull())
         return;
     // The largest whole scale that fits, so every picture pixel stays a
     // sharp block; only a viewport smaller than the scene scales it down.
