@@ -74,7 +74,9 @@ bool Page::build()
         // The page has no frame: its client area is the window's as designed.
         m_clientWidth = toPixels(form.Form1.Width());
         m_clientHeight = toPixels(form.Form1.Height());
+        // The scene stands below the message, which comes after it.
         m_stage = addElement(body, "div", "stage");
+        body.call<void>("insertBefore", m_stage, m_message);
         m_stage["style"].set("visibility", "hidden");
         m_form1 = addElement(m_stage, "div", form.Form1.Name());
         m_form1.call<void>("setAttribute", val("aria-busy"), val("true"));
@@ -94,7 +96,7 @@ bool Page::build()
         // stand, so that each is laid out once, as the start-up leaves it.
         handle([&] { Form_Load(form); });
         // The labels first, laid out in a task of their own: finding the
-        // faces for their Japanese takes a slow tablet longest of all.
+        // faces for their Japanese is most of the board's layout.
         show(form.Label1, "div", form.Label1.Name());
         show(form.lblPicFile, "div", form.lblPicFile.Name());
         // Reading a size back lays the page out now, in this task.
