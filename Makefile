@@ -98,7 +98,7 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 
 # Figures against references measured in the same run; see bench/run.sh.
-bench: deps web
+bench: deps web lighthouse
 	@$(MAKE) --no-print-directory deps PACKAGES="$(BENCH_PACKAGES)"
 	JOBS=$(JOBS) bench/run.sh $(BENCH) $(SANITIZE) $(WEB)
 

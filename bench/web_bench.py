@@ -1,17 +1,22 @@
-"""The page's figures in headless Chromium, each beside its reference
-measured in the same run; prints "key value reference" lines for run.sh.
+"""The page's figures in headless Chromium, Firefox and WebKit, each beside
+its reference measured in the same run and engine; prints "key value
+reference" lines for run.sh, and "samples key count count" for the number of
+samples behind each median and 99th percentile.
 
-    web_bench.py SITE_FOLDER [LOADS [MOVES [SOAK_EVENTS]]]
+    web_bench.py SITE_FOLDER [LOADS [MOVES [SOAK_EVENTS [LIGHTHOUSE_RUNS]]]]
 
 transfer: the bytes of a first visit as a static server sends them gzipped,
-against the 120 KB budget. first frame: navigation start to the first
-contentful paint, which for the game is the frame that shows the whole board
-(the scene is hidden until then), median of LOADS loads each of the game and
-of a bare page with one 1006 x 743 picture. pointer to frame: from a pad
-move's input to the animation frame after its handler, median and 99th
-percentile of MOVES moves, beside a bare page that moves a 50 x 50 block.
-soak: random pointer events on the pad and taps on the blocks; console
-errors, the WebAssembly memory and the JavaScript heap.
+against the 120 KB budget. first frame: navigation start to the animation
+frame in which the whole board is on screen (the game's own mark after the
+board's last paint, zentrik-first-frame), beside a bare page with one
+1006 x 743 picture marked the same way after the picture's decode(); median
+of LOADS loads of each, every load a first visit from a server on an origin
+of its own. pointer to frame: from a pad move's input to the animation frame
+after its handler, median and 99th percentile of MOVES moves, beside a bare
+page that moves a 50 x 50 block. Lighthouse: its mobile figures, median of
+LIGHTHOUSE_RUNS runs on each page. soak: random pointer events on the pad and
+taps on the blocks; console errors, the WebAssembly memory and the
+JavaScript heap.
 """
 
 import gzip
@@ -20,6 +25,7 @@ import os
 import random
 import shutil
 import statistics
+import subprocess
 import sys
 import tempfile
 import time
@@ -75,30 +81,50 @@ def transfer(site):
     return total
 
 
-def first_contentful_paint(browser, url, ready):
+GAME_FRAME = "zentrik-first-frame"
+BARE_FRAME = "bare-first-frame"
+
+
+def frame_mark(browser, url, name):
+    """Navigation start to the frame that shows the whole picture: each page
+    marks, with performance.mark, the animation frame after its picture is
+    decoded (the bare page) or its board's last paint (the game)."""
     browser.open(url)
-    browser.wait_for(ready)
-    paint = "performance.getEntriesByName('first-contentful-paint')[0]"
-    browser.wait_for("!!" + paint)
-    return browser.evaluate(paint + ".startTime")
+    entry = "performance.getEntriesByName('%s')[0]" % name
+    browser.wait_for("!!" + entry)
+    return browser.evaluate(entry + ".startTime")
+
+
+class Origins:
+    """A server of its own, on a port not used before in this run, for every
+    load: every load is a first visit from the server in every engine, with
+    nothing in the browser's cache nor a service worker for that origin."""
+
+    def __init__(self):
+        self.used = set()
+
+    def serve(self, folder):
+        while True:
+            server = Server(folder)
+            if server.url not in self.used:
+                self.used.add(server.url)
+                return server
+            server.close()
 
 
 def first_frame(site, bare, loads, engine="chromium"):
-    """Chromium loads both pages from the server every time; the other
-    engines' drivers cannot turn their caches off, so there both pages come
-    from the device after the first load, the game from its service worker."""
+    """Both pages from the server, the game and the bare page in turn."""
     game, reference = [], []
-    with Server(site) as server, Server(bare) as bare_server, launch(engine, 1024, 768) as browser:
-        if engine == "chromium":
-            browser.call("Network.setCacheDisabled", cacheDisabled=True)
-            browser.call("Network.setBypassServiceWorker", bypass=True)
+    origins = Origins()
+    with launch(engine, 1024, 768) as browser:
         for _ in range(loads):
-            game.append(first_contentful_paint(browser, server.url, STARTED))
-            reference.append(first_contentful_paint(browser, bare_server.url + "bare-picture.html",
-                                                    "document.images[0]?.complete"))
+            with origins.serve(site) as server:
+                game.append(frame_mark(browser, server.url, GAME_FRAME))
+            with origins.serve(bare) as server:
+                reference.append(frame_mark(browser, server.url + "bare-picture.html", BARE_FRAME))
     say("first frame in %s: game %s ms, bare %s ms" % (
         engine, [round(t, 1) for t in game], [round(t, 1) for t in reference]))
-    return statistics.median(game), statistics.median(reference)
+    return game, reference
 
 
 MEASURE = """(() => {
@@ -238,6 +264,48 @@ def soak(site, events, seed):
     return errors, answers, memory
 
 
+LIGHTHOUSE = os.path.join(HERE, "..", "tools", "lighthouse", "node_modules", ".bin", "lighthouse")
+
+
+def lighthouse(url):
+    """Lighthouse's mobile figures for the page at url (its default settings:
+    a mid-range phone, 4x slower CPU and a slow 4G network, simulated)."""
+    with tempfile.TemporaryDirectory(prefix="zentrik-lighthouse-") as folder:
+        report = os.path.join(folder, "report.json")
+        subprocess.run([LIGHTHOUSE, url, "--only-categories=performance", "--output=json",
+                        "--output-path=" + report, "--quiet",
+                        "--chrome-flags=--headless=new --no-sandbox"],
+                       check=True, env=dict(os.environ, CHROME_PATH=shutil.which("chromium")))
+        with open(report) as file:
+            result = json.load(file)
+    audits = result["audits"]
+    # The page's own tasks over 50 ms, as Lighthouse lists them in its
+    # simulated time (0 where there is none); the browser's own work, which
+    # it cannot attribute to the page, is left out: a bare page has it too.
+    longest = max([item["duration"] for item in audits["long-tasks"]["details"]["items"]
+                   if item["url"] != "Unattributable"], default=0)
+    return {"performance": result["categories"]["performance"]["score"] * 100,
+            "tbt_ms": audits["total-blocking-time"]["numericValue"],
+            "longest_task_ms": longest,
+            "lcp_ms": audits["largest-contentful-paint"]["numericValue"]}
+
+
+def lighthouse_figures(site, bare, runs):
+    """The median of each figure over runs of each page, in turn, each from a
+    static server of its own."""
+    game, reference = [], []
+    for _ in range(runs):
+        with Server(site) as server:
+            game.append(lighthouse(server.url))
+        with Server(bare) as server:
+            reference.append(lighthouse(server.url + "bare-picture.html"))
+    for name in game[0]:
+        say("lighthouse %s: game %s, bare %s" % (
+            name, [round(run[name]) for run in game], [round(run[name]) for run in reference]))
+    return {name: (statistics.median(run[name] for run in game), statistics.median(run[name] for run in reference))
+            for name in game[0]}
+
+
 def again_once(measure, *arguments):
     """WebKit's driver now and then fails to read a script's result back: such
     a figure is measured once more, in a new browser, before the bench gives up."""
@@ -253,6 +321,7 @@ def main():
     loads = int(sys.argv[2]) if len(sys.argv) > 2 else 20
     count = int(sys.argv[3]) if len(sys.argv) > 3 else 500
     events = int(sys.argv[4]) if len(sys.argv) > 4 else 100000
+    lighthouse_runs = int(sys.argv[5]) if len(sys.argv) > 5 else 3
     bare = tempfile.mkdtemp(prefix="zentrik-bare-")
     try:
         for name in ("bare-drag.html", "bare-drag.js", "bare-picture.html", "bare.css"):
@@ -267,17 +336,22 @@ def main():
                 os.path.join(bare, "scene.png"))
 
         print("web_transfer_kb %.1f 120" % (transfer(site) / 1000))
-        game, reference = first_frame(site, bare, loads)
-        print("web_first_frame_ms %.1f %.1f" % (game, reference))
-        game, reference = pointer_to_frame(site, bare, count)
-        print("web_input_median_ms %.2f %.2f" % (statistics.median(game), statistics.median(reference)))
-        print("web_input_p99_ms %.2f %.2f" % (percentile(game, 0.99), percentile(reference, 0.99)))
-        for engine in ("firefox", "webkit"):
+
+        for engine in ("chromium", "firefox", "webkit"):
             game, reference = again_once(first_frame, site, bare, loads, engine)
-            print("web_%s_first_frame_ms %.1f %.1f" % (engine, game, reference))
-            game, reference = again_once(swept_pointer_to_frame, site, bare, count, engine)
+            print("web_%s_first_frame_ms %.1f %.1f" % (engine, statistics.median(game), statistics.median(reference)))
+            print("samples web_%s_first_frame_ms %d %d" % (engine, len(game), len(reference)))
+            if engine == "chromium":
+                game, reference = pointer_to_frame(site, bare, count)
+            else:
+                game, reference = again_once(swept_pointer_to_frame, site, bare, count, engine)
             print("web_%s_input_median_ms %.2f %.2f" % (engine, statistics.median(game), statistics.median(reference)))
             print("web_%s_input_p99_ms %.2f %.2f" % (engine, percentile(game, 0.99), percentile(reference, 0.99)))
+            for figure in ("median", "p99"):
+                print("samples web_%s_input_%s_ms %d %d" % (engine, figure, len(game), len(reference)))
+        for name, (game, reference) in lighthouse_figures(site, bare, lighthouse_runs).items():
+            print("web_lighthouse_%s %.1f %.1f" % (name, game, reference))
+            print("samples web_lighthouse_%s %d %d" % (name, lighthouse_runs, lighthouse_runs))
         errors, answers, memory = soak(site, events, 1)
         print("web_soak_events %d %d" % (events, len(errors) + (0 if answers else 1)))
         print("web_soak_wasm_mb %.2f %.2f" % (memory["end"][0] / 1e6, memory["start"][0] / 1e6))

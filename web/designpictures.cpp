@@ -15,3 +15,10 @@ PicturePtr DesignStrokes::operator()(const std::string& name)
     }
     return picture;
 }
+
+bool DesignStrokes::decodeAhead(size_t count)
+{
+    for (; count > 0 && m_ahead < EMBEDDED_PICTURES.size(); --count, ++m_ahead)
+        (*this)(EMBEDDED_PICTURES[m_ahead].name);
+    return m_ahead < EMBEDDED_PICTURES.size();
+}

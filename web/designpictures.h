@@ -23,6 +23,10 @@ class DesignStrokes {
 public:
     PicturePtr operator()(const std::string& name);
 
+    /** Decodes the next `count` files ahead of their use, so that the start can go in pieces; false once all are. */
+    bool decodeAhead(size_t count);
+
 private:
     std::map<std::string, PicturePtr> m_decoded;
+    size_t m_ahead = 0; // the files decoded ahead so far, in order
 };

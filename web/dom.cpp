@@ -39,6 +39,11 @@ void putPixels(val& context, const uint32_t* pixels, int width, int height, int 
     context.call<void>("putImageData", val::global("ImageData").new_(bytes, width, height), left, top);
 }
 
+void mark(const char* name)
+{
+    val::global("performance").call<void>("mark", std::string("zentrik-") + name);
+}
+
 void drawPicture(val& canvas, const Picture* picture)
 {
     val context = canvas.call<val>("getContext", val("2d"));

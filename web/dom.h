@@ -27,5 +27,8 @@ constexpr uint32_t canvasPixel(uint32_t r, uint32_t g, uint32_t b, uint32_t alph
 /** Puts width x height pixels in the canvas's byte order on `context` at (left, top). */
 void putPixels(emscripten::val& context, const uint32_t* pixels, int width, int height, int left, int top);
 
+/** Marks a moment of the start on the page's performance timeline ("zentrik-NAME"), for the bench and DevTools. */
+void mark(const char* name);
+
 /** Draws `picture` 1:1 from the top left of `canvas`, over a cleared canvas; transparent pixels stay clear. */
 void drawPicture(emscripten::val& canvas, const Picture* picture);

@@ -28,59 +28,103 @@ void listen(val target, const char* type, const char* handler)
 } // namespace
 
 Page::Page()
-    : m_form(std::make_unique<GameForm>(DesignStrokes()))
-    , m_stage(val::null())
+    : m_stage(val::null())
     , m_form1(val::null())
     , m_message(val::null())
     , m_pieces(PIECE_COUNT, val::null())
     , m_pad(val::null())
 {
-    GameForm& form = *m_form;
-    val document = val::global("document");
-    val body = document["body"];
-    document.set("title", form.Form1.Caption());
-    body["style"].set("backgroundColor", cssColour(form.Form1.BackColor()));
-
-    // The page has no frame: its client area is the window's as designed.
-    m_clientWidth = toPixels(form.Form1.Width());
-    m_clientHeight = toPixels(form.Form1.Height());
-    m_stage = addElement(body, "div", "stage");
-    m_form1 = addElement(m_stage, "div", form.Form1.Name());
-
-    // Later elements stand above earlier ones: the labels on the surface
-    // with the background and the slots, every block above the pad, as in
-    // the window.
-    m_surface.emplace(addElement(m_form1, "canvas"), form, m_clientWidth, m_clientHeight);
-    m_surface->paint(0, 0, m_clientWidth, m_clientHeight);
-    show(form.Label1, "div", form.Label1.Name());
-    show(form.lblPicFile, "div", form.lblPicFile.Name());
-    show(form.Picture1, "canvas", form.Picture1.Name());
-    m_pad = m_shown.back().element;
-    m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
-    for (int index : {5, 4, 3, 1, 0, 2}) {
-        show(form.Piece[index], "canvas", form.Piece[index].Name() + std::to_string(index));
-        m_pieces[index] = m_shown.back().element;
-    }
-
     // Failures are told inside the page, never by alert(), which would freeze
     // a kiosk's only window. The button or Enter closes the message.
+    val body = val::global("document")["body"];
     m_message = addElement(body, "dialog", "message");
     addElement(m_message, "p");
     val buttons = addElement(m_message, "form");
     buttons.set("method", "dialog");
     addElement(buttons, "button").set("textContent", "OK");
-
-    fitViewport();
-    form.observe(this);
-    // The start-up reads no file: the board shows at once, in the same frame
-    // as the scene, while the picture files are still on their way.
-    handle([&] { Form_Load(form); });
-    m_form1.call<void>("setAttribute", val("aria-busy"), val("true"));
 }
 
 Page::~Page()
 {
-    m_form->observe(nullptr);
+    if (m_form)
+        m_form->observe(nullptr);
+}
+
+bool Page::build()
+{
+    // The start in pieces, each a task of its own, a few milliseconds long
+    // on a slow tablet, so that the browser is never held up for long. The
+    // scene stays hidden until the last piece: the first frame that shows it
+    // shows the whole board.
+    constexpr size_t PICTURES_A_PIECE = 2;
+    constexpr int ROWS_A_PIECE = 96;
+    if (m_strokes.decodeAhead(PICTURES_A_PIECE))
+        return true;
+    if (!m_form) {
+        mark("pictures");
+        m_form = std::make_unique<GameForm>(m_strokes);
+        return true;
+    }
+    GameForm& form = *m_form;
+    if (!m_surface) {
+        val document = val::global("document");
+        document.set("title", form.Form1.Caption());
+        val body = document["body"];
+        body["style"].set("backgroundColor", cssColour(form.Form1.BackColor()));
+        // The page has no frame: its client area is the window's as designed.
+        m_clientWidth = toPixels(form.Form1.Width());
+        m_clientHeight = toPixels(form.Form1.Height());
+        // The scene stands below the message, which comes after it.
+        m_stage = addElement(body, "div", "stage");
+        body.call<void>("insertBefore", m_stage, m_message);
+        m_stage["style"].set("visibility", "hidden");
+        m_form1 = addElement(m_stage, "div", form.Form1.Name());
+        m_form1.call<void>("setAttribute", val("aria-busy"), val("true"));
+        // The scale is found while the page holds next to nothing to lay out.
+        fitViewport();
+        // Later elements stand above earlier ones: the labels on the surface
+        // with the background and the slots, every block above the pad, as
+        // in the window.
+        m_surface.emplace(addElement(m_form1, "canvas"), form, m_clientWidth, m_clientHeight);
+        m_surface->setScale(m_scale);
+        mark("scene");
+        return true;
+    }
+    if (m_shown.empty()) {
+        // The start-up reads no file: the board shows at once, while the
+        // picture files are still on their way. It runs before the elements
+        // stand, so that each is laid out once, as the start-up leaves it.
+        handle([&] { Form_Load(form); });
+        // The labels first, laid out in a task of their own: finding the
+        // faces for their Japanese is most of the board's layout.
+        show(form.Label1, "div", form.Label1.Name());
+        show(form.lblPicFile, "div", form.lblPicFile.Name());
+        // Reading a size back lays the page out now, in this task.
+        static_cast<void>(m_form1["offsetWidth"].as<double>());
+        return true;
+    }
+    // The surface, a band of rows at a time.
+    if (m_paintedRows < m_clientHeight) {
+        m_surface->paint(0, m_paintedRows, m_clientWidth, ROWS_A_PIECE);
+        m_paintedRows += ROWS_A_PIECE;
+        return true;
+    }
+    if (m_pad.isNull()) {
+        mark("surface");
+        show(form.Picture1, "canvas", form.Picture1.Name());
+        m_pad = m_shown.back().element;
+        m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
+        for (int index : {5, 4, 3, 1, 0, 2}) {
+            show(form.Piece[index], "canvas", form.Piece[index].Name() + std::to_string(index));
+            m_pieces[index] = m_shown.back().element;
+        }
+        return true;
+    }
+    // The whole board shows at once, in the next frame.
+    form.observe(this);
+    m_stage["style"].set("visibility", "");
+    mark("board");
+    return false;
 }
 
 void Page::start(FetchedPictures pictures)
@@ -192,6 +236,9 @@ void Page::paint(Shown& shown)
 
 void Page::fitViewport()
 {
+    // Before the scene stands there is nothing to fit.
+    if (m_form1.isNull())
+        return;
     // The largest whole scale that fits, so every picture pixel stays a
     // sharp block; only a viewport smaller than the scene scales it down.
     const val root = val::global("document")["documentElement"];

@@ -2,6 +2,7 @@
 
 #include "controls/controls.h"
 #include "rules/gameform.h"
+#include "web/designpictures.h"
 #include "web/picturefetch.h"
 #include "web/surface.h"
 
@@ -25,10 +26,14 @@
 // property change the controls report is shown where it shows.
 class Page : private ControlObserver {
 public:
+    /** The page's message; the scene is built by build(). */
     Page();
     Page(const Page&) = delete;
     Page& operator=(const Page&) = delete;
     ~Page() override;
+
+    /** Builds the next piece of the scene; false once the whole board stands and shows. */
+    bool build();
 
     /** Starts taking events, now that the picture files the handlers read are at hand. */
     void start(FetchedPictures pictures);
@@ -64,6 +69,7 @@ private:
     void handle(const std::function<void()>& handler);
     void report(const std::string& text);
 
+    DesignStrokes m_strokes;
     std::unique_ptr<GameForm> m_form;
     FetchedPictures m_pictures;
     emscripten::val m_stage;
@@ -77,6 +83,7 @@ private:
     int m_clientWidth = 0; // the window's client area, in CSS pixels at scale 1
     int m_clientHeight = 0;
     double m_scale = 1;
+    int m_paintedRows = 0; // of the surface, while the scene is built
 
     // The pointer that owns the pad, from its press until it is lifted.
     std::optional<int> m_padPointer;

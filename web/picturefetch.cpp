@@ -3,6 +3,7 @@
 #include "controls/gifdecoder.h"
 #include "design/shapes.h"
 
+#include <emscripten/eventloop.h>
 #include <emscripten/val.h>
 #include <emscripten/wget.h>
 
@@ -21,6 +22,7 @@ struct Fetch;
 struct Request {
     Fetch* fetch;
     std::string name;
+    std::string url;
     bool settled = false;
 };
 
@@ -87,6 +89,15 @@ void failed(unsigned, void* arg, int status, const char* statusText)
     settle(request, std::move(reason));
 }
 
+// Sends one request. Each is sent in a task of its own: a request costs the
+// page's thread a millisecond or more on a slow tablet, and sixteen at once
+// would hold it up.
+void send(void* arg)
+{
+    auto* request = static_cast<Request*>(arg);
+    emscripten_async_wget2_data(request->url.c_str(), "GET", "", request, true, arrived, failed, arriving);
+}
+
 } // namespace
 
 bool FetchedPictures::noneArrived() const
@@ -107,11 +118,9 @@ void fetchPictures(const std::string& address, std::filesystem::path folder, std
     // Every request stands before the first is sent, so none moves.
     for (const Shape& shape : SHAPES) {
         for (const char* name : {shape.targetFile, shape.blockFile})
-            fetch.requests.push_back(Request{&fetch, name});
+            fetch.requests.push_back(Request{&fetch, name, address + name});
     }
     fetch.pending = fetch.requests.size();
-    for (Request& request : fetch.requests) {
-        const std::string url = address + request.name;
-        emscripten_async_wget2_data(url.c_str(), "GET", "", &request, true, arrived, failed, arriving);
-    }
+    for (Request& request : fetch.requests)
+        emscripten_set_timeout(send, 0, &request);
 }

@@ -5,6 +5,7 @@
 #include "web/dom.h"
 
 #include <algorithm>
+#include <memory>
 
 using emscripten::val;
 
@@ -32,27 +33,20 @@ Surface::Surface(val canvas, const Scene& scene, int width, int height)
     , m_scene(scene)
     , m_width(width)
     , m_height(height)
-    , m_background(static_cast<size_t>(width) * height)
 {
     m_canvas.set("width", width);
     m_canvas.set("height", height);
     m_context = m_canvas.call<val>("getContext", val("2d"));
 
-    // The background picture at its own size from the top left, the
-    // generator's noise tile repeated; what does not fit is not shown.
+    // The background picture is the generator's noise tile repeated; only
+    // the tile is kept, and each painted rectangle is taken from it.
     const std::vector<uint8_t> indexes = makeBackgroundTile();
     const auto palette = backgroundPalette();
-    std::vector<uint32_t> tile(indexes.size());
-    std::transform(indexes.begin(), indexes.end(), tile.begin(), [&palette](uint8_t index) {
+    m_tile.resize(indexes.size());
+    std::transform(indexes.begin(), indexes.end(), m_tile.begin(), [&palette](uint8_t index) {
         const uint32_t rgb = palette[index];
         return canvasPixel(rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF);
     });
-    for (int y = 0; y < std::min(height, BACKGROUND_HEIGHT); ++y) {
-        const uint32_t* row = &tile[static_cast<size_t>(y % BACKGROUND_TILE_HEIGHT) * BACKGROUND_TILE_WIDTH];
-        for (int x = 0; x < std::min(width, BACKGROUND_WIDTH); x += BACKGROUND_TILE_WIDTH)
-            std::copy_n(row, std::min(BACKGROUND_TILE_WIDTH, width - x),
-                        &m_background[static_cast<size_t>(y) * width + x]);
-    }
 }
 
 void Surface::setScale(double scale)
@@ -71,12 +65,24 @@ void Surface::paint(int left, int top, int width, int height)
     if (left >= right || top >= bottom)
         return;
 
-    // The rectangle alone is drawn, then put on the canvas.
+    // The rectangle alone is drawn, then put on the canvas: the background
+    // picture at its own size from the top left (what does not fit is not
+    // shown), every pixel written before the slots go over it.
     const int columns = right - left;
-    std::vector<uint32_t> area(static_cast<size_t>(columns) * (bottom - top));
-    for (int y = top; y < bottom; ++y)
-        std::copy_n(&m_background[static_cast<size_t>(y) * m_width + left], columns,
-                    &area[static_cast<size_t>(y - top) * columns]);
+    const std::unique_ptr<uint32_t[]> pixels(new uint32_t[static_cast<size_t>(columns) * (bottom - top)]);
+    uint32_t* const area = pixels.get();
+    for (int y = top; y < bottom; ++y) {
+        uint32_t* const out = &area[static_cast<size_t>(y - top) * columns];
+        const int end = y < BACKGROUND_HEIGHT ? std::clamp(BACKGROUND_WIDTH, left, right) : left;
+        const uint32_t* row = &m_tile[static_cast<size_t>(y % BACKGROUND_TILE_HEIGHT) * BACKGROUND_TILE_WIDTH];
+        for (int x = left; x < end;) {
+            const int from = x % BACKGROUND_TILE_WIDTH;
+            const int length = std::min(end - x, BACKGROUND_TILE_WIDTH - from);
+            std::copy_n(row + from, length, out + (x - left));
+            x += length;
+        }
+        std::fill(out + (end - left), out + columns, 0);
+    }
     for (const Image& slot : m_scene.img_alpha) {
         const PicturePtr& picture = slot.Picture();
         if (!slot.Visible() || !picture)
@@ -93,5 +99,5 @@ void Surface::paint(int left, int top, int width, int height)
                 pixel = over(picture->pixel(x - slotLeft, y - slotTop), pixel);
             }
     }
-    putPixels(m_context, area.data(), columns, bottom - top, left, top);
+    putPixels(m_context, area, columns, bottom - top, left, top);
 }

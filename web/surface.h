@@ -27,5 +27,7 @@ private:
     const Scene& m_scene;
     int m_width;
     int m_height;
-    std::vector<uint32_t> m_background; // the canvas's byte order: R, G, B, A
+    // The background's tile, repeated from the top left across the
+    // background picture's own size, in the canvas's byte order: R, G, B, A.
+    std::vector<uint32_t> m_tile;
 };
