@@ -1,6 +1,7 @@
 #include "pictures/background.h"
 
 #include "pictures/dib.h"
+#include "pictures/pngfile.h"
 #include "pictures/random.h"
 
 #include <algorithm>
@@ -74,4 +75,9 @@ std::vector<uint8_t> encodeBackgroundBmp()
     putPalette(out, palette);
     putRows(out, BACKGROUND_WIDTH, BACKGROUND_HEIGHT, 4, pixels);
     return out.take();
+}
+
+std::vector<uint8_t> encodeBackgroundTilePng()
+{
+    return encodeIndexedPng(BACKGROUND_TILE_WIDTH, BACKGROUND_TILE_HEIGHT, makeBackgroundTile(), backgroundPalette());
 }

@@ -17,3 +17,6 @@ std::vector<uint8_t> makeBackgroundTile();
 
 /** The background picture: a 4-bit Windows bitmap of the tile repeated 4 x 4. */
 std::vector<uint8_t> encodeBackgroundBmp();
+
+/** The tile alone as a 4-bit palette PNG, which the page repeats across its scene. */
+std::vector<uint8_t> encodeBackgroundTilePng();

@@ -2,7 +2,7 @@
 # generator's build and the page's, so that each list is written once. Sets
 # picture_files (the sixteen the rules read while playing), design_pictures
 # (the window's own), icon_sizes (the desktop's), web_icon_sizes (the
-# installed page's) and icon_files.
+# installed page's), icon_files and page_pictures.
 
 # The picture files the rules load at run time: a target and a block picture per shape tag.
 # Their names come from the shape table's rows, {"tag", Family::..., "next", "target", "block"}.
@@ -52,4 +52,6 @@ foreach(size IN LISTS icon_sizes web_icon_sizes)
 endforeach()
 # The pad pointer as a picture the browser can show as a cursor.
 list(APPEND icon_files ${picture_dir}/icons/pad-pointer.png)
+# The page's background tile, which the browser repeats across the scene.
+set(page_pictures ${picture_dir}/page/background.png)
 

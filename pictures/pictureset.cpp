@@ -43,6 +43,8 @@ std::vector<PictureFile> makePictureSet()
     }
     // The pad pointer for the browser, whose cursors are pictures of their own.
     files.push_back({"icons/pad-pointer.png", encodeIconPng(padPointerImage(), 1)});
+    // The page's background: the tile alone, which the browser repeats.
+    files.push_back({"page/background.png", encodeBackgroundTilePng()});
     return files;
 }
 

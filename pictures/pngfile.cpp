@@ -2,8 +2,29 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
+
+namespace {
+
+// libpng's simplified writer: a first pass with no buffer gives the size, the
+// second writes the file.
+std::vector<uint8_t> writePng(png_image& image, const void* pixels, const void* colourMap)
+{
+    png_alloc_size_t size = 0;
+    const auto write = [&](void* memory) {
+        if (png_image_write_to_memory(&image, memory, &size, 0, pixels, 0, colourMap) == 0)
+            throw std::runtime_error(std::string("encoding a PNG: ") + image.message);
+    };
+    write(nullptr);
+    std::vector<uint8_t> out(size);
+    write(out.data());
+    out.resize(size);
+    return out;
+}
+
+} // namespace
 
 std::vector<uint8_t> encodePng(int width, int height, std::span<const uint32_t> rgba)
 {
@@ -22,17 +43,31 @@ std::vector<uint8_t> encodePng(int width, int height, std::span<const uint32_t> 
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
     image.format = PNG_FORMAT_RGBA;
-    // A first pass with no buffer gives the size, the second writes the file.
-    png_alloc_size_t size = 0;
-    const auto write = [&](void* memory) {
-        if (png_image_write_to_memory(&image, memory, &size, 0, bytes.data(), 0, nullptr) == 0)
-            throw std::runtime_error(std::string("encodePng: ") + image.message);
-    };
-    write(nullptr);
-    std::vector<uint8_t> out(size);
-    write(out.data());
-    out.resize(size);
-    return out;
+    return writePng(image, bytes.data(), nullptr);
+}
+
+std::vector<uint8_t> encodeIndexedPng(int width, int height, std::span<const uint8_t> indexes,
+                                      std::span<const uint32_t> palette)
+{
+    if (width <= 0 || height <= 0 || indexes.size() != static_cast<size_t>(width) * height)
+        throw std::invalid_argument("encodeIndexedPng: pixel count does not match the size");
+    if (palette.empty() || palette.size() > 16)
+        throw std::invalid_argument("encodeIndexedPng: the palette must hold 1 to 16 colours");
+    if (std::any_of(indexes.begin(), indexes.end(), [&](uint8_t index) { return index >= palette.size(); }))
+        throw std::invalid_argument("encodeIndexedPng: an index beyond the palette");
+
+    std::vector<uint8_t> colourMap;
+    for (uint32_t rgb : palette)
+        colourMap.insert(colourMap.end(), {static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8),
+                                           static_cast<uint8_t>(rgb)});
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    // Up to 16 colours, libpng packs two pixels a byte.
+    image.format = PNG_FORMAT_RGB_COLORMAP;
+    image.colormap_entries = static_cast<png_uint_32>(palette.size());
+    return writePng(image, indexes.data(), colourMap.data());
 }
 
 std::vector<uint8_t> encodeIconPng(const IconImage& image, int scale)

@@ -5,6 +5,7 @@
 #include "design/background.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <algorithm>
 #include <array>
@@ -162,6 +163,32 @@ TEST(BackgroundPicture, TileIsScatteredLikeNoise)
             EXPECT_GE(patch.size(), 6u) << "patch at " << left << ", " << top;
             EXPECT_LT(commonest, 200) << "patch at " << left << ", " << top;
         }
+}
+
+TEST(BackgroundPicture, PagesTileIsTheBitmapsTopLeftAsAFourBitPalettePng)
+{
+    const auto bytes = readPictureFile("page/background.png");
+    ASSERT_GE(bytes.size(), 26u);
+    EXPECT_EQ(bytes[24], 4) << "bit depth";
+    EXPECT_EQ(bytes[25], PNG_COLOR_TYPE_PALETTE);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) << image.message;
+    ASSERT_EQ(image.width, uint32_t{TILE_WIDTH});
+    ASSERT_EQ(image.height, uint32_t{TILE_HEIGHT});
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) << image.message;
+
+    const auto indexes = backgroundIndexes(readPictureFile("design/background.bmp"));
+    int mismatches = 0;
+    for (int y = 0; y < TILE_HEIGHT; ++y)
+        for (int x = 0; x < TILE_WIDTH; ++x) {
+            const uint8_t* pixel = &rgb[3 * (static_cast<size_t>(y) * TILE_WIDTH + x)];
+            const uint32_t colour = uint32_t{pixel[0]} << 16 | pixel[1] << 8 | pixel[2];
+            mismatches += colour != SPECKLES[indexes[static_cast<size_t>(y) * WIDTH + x]].rgb;
+        }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(IconFiles, WindowIconIsAnEightBitTeddyBear)
