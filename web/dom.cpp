@@ -30,38 +30,58 @@ std::string cssColour(Colour colour)
     return text;
 }
 
-void putPixels(val& context, const uint32_t* pixels, int width, int height, int left, int top)
-{
-    // A view of the page's memory, not a copy: the canvas copies it anyway.
-    const val bytes = val::global("Uint8ClampedArray")
-                          .new_(val::module_property("HEAPU8")["buffer"], reinterpret_cast<uintptr_t>(pixels),
-                                static_cast<size_t>(width) * height * 4);
-    context.call<void>("putImageData", val::global("ImageData").new_(bytes, width, height), left, top);
-}
-
 void mark(const char* name)
 {
     val::global("performance").call<void>("mark", std::string("zentrik-") + name);
 }
 
-void drawPicture(val& canvas, const Picture* picture)
+void CanvasPictures::draw(val& context, int width, int height, const PicturePtr& picture, bool clear)
 {
-    val context = canvas.call<val>("getContext", val("2d"));
-    context.call<void>("clearRect", 0, 0, canvas["width"], canvas["height"]);
-    if (!picture)
-        return;
-    // The canvas wants straight RGBA; pictures hold premultiplied ARGB.
-    std::vector<uint32_t> pixels(static_cast<size_t>(picture->width()) * picture->height());
-    uint32_t* out = pixels.data();
-    for (int y = 0; y < picture->height(); ++y) {
-        for (int x = 0; x < picture->width(); ++x, ++out) {
-            const uint32_t pixel = picture->pixel(x, y);
-            const uint32_t alpha = pixel >> 24;
-            if (alpha == 0)
-                continue;
-            const auto straight = [&](int shift) { return (pixel >> shift & 0xFF) * 0xFF / alpha; };
-            *out = canvasPixel(straight(16), straight(8), straight(0), alpha);
-        }
+    // A picture's every pixel replaces the canvas's, transparent ones too.
+    if (clear && (!picture || picture->width() < width || picture->height() < height))
+        context.call<void>("clearRect", 0, 0, width, height);
+    if (picture)
+        context.call<void>("putImageData", converted(picture).imageData, 0, 0);
+}
+
+const val& CanvasPictures::source(const PicturePtr& picture)
+{
+    Converted& entry = converted(picture);
+    if (entry.canvas.isNull()) {
+        entry.canvas = val::global("document").call<val>("createElement", val("canvas"));
+        entry.canvas.set("width", picture->width());
+        entry.canvas.set("height", picture->height());
+        entry.canvas.call<val>("getContext", val("2d")).call<void>("putImageData", entry.imageData, 0, 0);
     }
-    putPixels(context, pixels.data(), picture->width(), picture->height(), 0, 0);
+    return entry.canvas;
+}
+
+CanvasPictures::Converted& CanvasPictures::converted(const PicturePtr& picture)
+{
+    const auto found = m_converted.find(picture.get());
+    if (found != m_converted.end() && found->second.picture.lock() == picture)
+        return found->second;
+    // The rules load a picture file anew for each stroke: forget the pictures
+    // no control shows any more before the cache grows.
+    if (m_converted.size() > 64)
+        std::erase_if(m_converted, [](const auto& kept) { return kept.second.picture.expired(); });
+
+    // The canvas wants straight R, G, B, A bytes; pictures hold premultiplied ARGB.
+    const size_t area = static_cast<size_t>(picture->width()) * picture->height();
+    std::vector<uint8_t> bytes(4 * area);
+    for (size_t i = 0; i < area; ++i) {
+        const uint32_t pixel = picture->bits()[i];
+        const uint32_t alpha = pixel >> 24;
+        if (alpha == 0)
+            continue;
+        for (int channel = 0; channel < 3; ++channel)
+            bytes[4 * i + channel] = static_cast<uint8_t>((pixel >> (16 - 8 * channel) & 0xFF) * 0xFF / alpha);
+        bytes[4 * i + 3] = static_cast<uint8_t>(alpha);
+    }
+    // A copy the ImageData owns: the page's memory may move as it grows.
+    const val view = val(emscripten::typed_memory_view(bytes.size(), bytes.data()));
+    const val owned = val::global("Uint8ClampedArray").new_(view);
+    Converted& kept = m_converted[picture.get()];
+    kept = Converted{.picture = picture, .imageData = val::global("ImageData").new_(owned, picture->width(), picture->height())};
+    return kept;
 }

@@ -5,7 +5,9 @@
 #include <emscripten/val.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <unordered_map>
 
 // The little the front end asks of the page's document, in C++.
 
@@ -18,17 +20,27 @@ std::string px(double pixels);
 /** "#rrggbb" for a 0x00BBGGRR colour. */
 std::string cssColour(Colour colour);
 
-/** A pixel in a canvas's byte order, R, G, B, A (straight, not premultiplied), as a little-endian word. */
-constexpr uint32_t canvasPixel(uint32_t r, uint32_t g, uint32_t b, uint32_t alpha = 0xFF)
-{
-    return r | g << 8 | b << 16 | alpha << 24;
-}
-
-/** Puts width x height pixels in the canvas's byte order on `context` at (left, top). */
-void putPixels(emscripten::val& context, const uint32_t* pixels, int width, int height, int left, int top);
-
 /** Marks a moment of the start on the page's performance timeline ("zentrik-NAME"), for the bench and DevTools. */
 void mark(const char* name);
 
-/** Draws `picture` 1:1 from the top left of `canvas`, over a cleared canvas; transparent pixels stay clear. */
-void drawPicture(emscripten::val& canvas, const Picture* picture);
+// Draws pictures on canvases, each picture converted to the canvas's own
+// form once: the 77 slots show a dozen pictures between them.
+class CanvasPictures {
+public:
+    /** Draws `picture` 1:1 from the top left of a canvas of width x height pixels, over the canvas cleared first
+        where the picture does not cover it (`clear`: unless it is clear already); transparent pixels stay clear. */
+    void draw(emscripten::val& context, int width, int height, const PicturePtr& picture, bool clear);
+
+    /** A canvas of its own, in no document, that shows `picture`, for other canvases to draw from. */
+    const emscripten::val& source(const PicturePtr& picture);
+
+private:
+    struct Converted {
+        std::weak_ptr<const Picture> picture; // tells a picture gone from a new one at its address
+        emscripten::val imageData = emscripten::val::null();
+        emscripten::val canvas = emscripten::val::null(); // made when first asked for
+    };
+    Converted& converted(const PicturePtr& picture);
+
+    std::unordered_map<const Picture*, Converted> m_converted;
+};

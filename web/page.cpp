@@ -1,6 +1,7 @@
 #include "web/page.h"
 
 #include "controls/pixels.h"
+#include "design/background.h"
 #include "rules/messages.h"
 #include "rules/startup.h"
 #include "web/designpictures.h"
@@ -52,12 +53,10 @@ Page::~Page()
 
 bool Page::build()
 {
-    // The start in pieces, each a task of its own, a few milliseconds long
-    // on a slow tablet, so that the browser is never held up for long. The
-    // scene stays hidden until the last piece: the first frame that shows it
-    // shows the whole board.
+    // The start in pieces, each short on a slow tablet, so that the browser
+    // is never held up for long. The scene stays hidden until reveal(): the
+    // first frame that shows it shows the whole board.
     constexpr size_t PICTURES_A_PIECE = 2;
-    constexpr int ROWS_A_PIECE = 96;
     if (m_strokes.decodeAhead(PICTURES_A_PIECE))
         return true;
     if (!m_form) {
@@ -66,7 +65,7 @@ bool Page::build()
         return true;
     }
     GameForm& form = *m_form;
-    if (!m_surface) {
+    if (m_form1.isNull()) {
         val document = val::global("document");
         document.set("title", form.Form1.Caption());
         val body = document["body"];
@@ -80,51 +79,56 @@ bool Page::build()
         m_stage["style"].set("visibility", "hidden");
         m_form1 = addElement(m_stage, "div", form.Form1.Name());
         m_form1.call<void>("setAttribute", val("aria-busy"), val("true"));
+        m_form1["style"].set("backgroundImage", std::string("url(") + BACKGROUND_FILE + ")");
         // The scale is found while the page holds next to nothing to lay out.
         fitViewport();
-        // Later elements stand above earlier ones: the labels on the surface
-        // with the background and the slots, every block above the pad, as
-        // in the window.
-        m_surface.emplace(addElement(m_form1, "canvas"), form, m_clientWidth, m_clientHeight);
-        m_surface->setScale(m_scale);
-        mark("scene");
-        return true;
-    }
-    if (m_shown.empty()) {
         // The start-up reads no file: the board shows at once, while the
         // picture files are still on their way. It runs before the elements
         // stand, so that each is laid out once, as the start-up leaves it.
         handle([&] { Form_Load(form); });
-        // The labels first, laid out in a task of their own: finding the
-        // faces for their Japanese is most of the board's layout.
-        show(form.Label1, "div", form.Label1.Name());
-        show(form.lblPicFile, "div", form.lblPicFile.Name());
-        // Reading a size back lays the page out now, in this task.
-        static_cast<void>(m_form1["offsetWidth"].as<double>());
+        mark("scene");
         return true;
     }
-    // The surface, a band of rows at a time.
-    if (m_paintedRows < m_clientHeight) {
-        m_surface->paint(0, m_paintedRows, m_clientWidth, ROWS_A_PIECE);
-        m_paintedRows += ROWS_A_PIECE;
+    // Later elements stand above earlier ones: the slots on the background,
+    // the labels, every block above the pad, as in the window.
+    if (!m_slots) {
+        m_slots.emplace(m_form1, form, m_canvasPictures);
+        m_slots->setScale(m_scale);
+        return true;
+    }
+    if (!m_slotsPainted) {
+        m_slots->paintAll();
+        m_slotsPainted = true;
         return true;
     }
     if (m_pad.isNull()) {
-        mark("surface");
+        mark("slots");
+        // Finding the faces for the labels' Japanese is most of the board's
+        // layout: reading a size back lays the page out now, in this piece,
+        // rather than in the first frame.
+        show(form.Label1, "div", form.Label1.Name());
+        show(form.lblPicFile, "div", form.lblPicFile.Name());
+        static_cast<void>(m_form1["offsetWidth"].as<double>());
         show(form.Picture1, "canvas", form.Picture1.Name());
         m_pad = m_shown.back().element;
         m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
+        return true;
+    }
+    if (m_pieces[0].isNull()) {
         for (int index : {5, 4, 3, 1, 0, 2}) {
             show(form.Piece[index], "canvas", form.Piece[index].Name() + std::to_string(index));
             m_pieces[index] = m_shown.back().element;
         }
         return true;
     }
-    // The whole board shows at once, in the next frame.
     form.observe(this);
+    return false;
+}
+
+void Page::reveal()
+{
     m_stage["style"].set("visibility", "");
     mark("board");
-    return false;
 }
 
 void Page::start(FetchedPictures pictures)
@@ -159,7 +163,9 @@ void Page::show(const Control& control, const char* tag, const std::string& id)
     if (dynamic_cast<const Label*>(&control))
         shown.element.set("className", "label");
     place(shown);
-    paint(shown);
+    // A canvas was painted as place() sized it.
+    if (!dynamic_cast<const PictureHolder*>(&control))
+        paint(shown);
 }
 
 void Page::controlChanged(const Control& control, Change change)
@@ -172,10 +178,10 @@ void Page::controlChanged(const Control& control, Change change)
     }
     const auto found = m_shownIndex.find(&control);
     if (found == m_shownIndex.end()) {
-        // A slot, on the surface. Slots never move; a new picture is drawn
-        // over the background and any slot it crosses.
-        m_surface->paint(toPixels(control.Left()), toPixels(control.Top()), toPixels(control.Width()),
-                         toPixels(control.Height()));
+        // A slot. Slots never move; its rectangle is drawn again, with any
+        // slot that crosses it.
+        m_slots->paint(toPixels(control.Left()), toPixels(control.Top()), toPixels(control.Width()),
+                       toPixels(control.Height()));
         return;
     }
     Shown& shown = m_shown[found->second];
@@ -188,23 +194,42 @@ void Page::controlChanged(const Control& control, Change change)
 void Page::place(Shown& shown)
 {
     const Control& control = *shown.control;
-    val style = shown.element["style"];
-    const auto update = [&style](std::string& now, const char* property, std::string value) {
-        if (value != now)
-            style.set(property, now = std::move(value));
-    };
-    update(shown.display, "display", control.Visible() ? "" : "none");
-    update(shown.left, "left", px(toPixels(control.Left()) * m_scale));
-    update(shown.top, "top", px(toPixels(control.Top()) * m_scale));
     const int width = toPixels(control.Width());
     const int height = toPixels(control.Height());
-    update(shown.width, "width", px(width * m_scale));
-    update(shown.height, "height", px(height * m_scale));
-    if (dynamic_cast<const PictureHolder*>(&control) && shown.canvasWidth != width) {
+    const std::pair<std::string Shown::*, std::string> wanted[] = {
+        {&Shown::display, control.Visible() ? "" : "none"},
+        {&Shown::left, px(toPixels(control.Left()) * m_scale)},
+        {&Shown::top, px(toPixels(control.Top()) * m_scale)},
+        {&Shown::width, px(width * m_scale)},
+        {&Shown::height, px(height * m_scale)},
+    };
+    constexpr const char* PROPERTIES[] = {"display", "left", "top", "width", "height"};
+    val style = shown.element["style"];
+    if (shown.display == "?") {
+        // A new element takes its whole style in one write.
+        std::string text;
+        for (size_t i = 0; i < std::size(wanted); ++i) {
+            shown.*wanted[i].first = wanted[i].second;
+            if (!wanted[i].second.empty())
+                text += std::string(PROPERTIES[i]) + ':' + wanted[i].second + ';';
+        }
+        style.set("cssText", text);
+    } else {
+        // A block's move changes its left or top alone, and only that is written.
+        for (size_t i = 0; i < std::size(wanted); ++i) {
+            std::string& now = shown.*wanted[i].first;
+            if (now != wanted[i].second)
+                style.set(PROPERTIES[i], now = wanted[i].second);
+        }
+    }
+    if (dynamic_cast<const PictureHolder*>(&control) && (shown.canvasWidth != width || shown.canvasHeight != height)) {
         // A canvas takes a new size by forgetting what it shows.
         shown.canvasWidth = width;
+        shown.canvasHeight = height;
         shown.element.set("width", width);
         shown.element.set("height", height);
+        if (shown.context.isNull())
+            shown.context = shown.element.call<val>("getContext", val("2d"));
         shown.picture = nullptr;
         paint(shown);
     }
@@ -229,7 +254,9 @@ void Page::paint(Shown& shown)
     const auto* holder = dynamic_cast<const PictureHolder*>(shown.control);
     const PicturePtr picture = holder ? holder->Picture() : nullptr;
     if (picture != shown.picture) {
-        drawPicture(shown.element, picture.get());
+        // A canvas that shows no picture is clear already.
+        m_canvasPictures.draw(shown.context, shown.canvasWidth, shown.canvasHeight, picture,
+                              /*clear=*/shown.picture != nullptr);
         shown.picture = picture;
     }
 }
@@ -255,10 +282,14 @@ void Page::fitViewport()
     // Each element is laid out at the scale, not the scene scaled as a whole
     // by a transform: WebKit smooths a canvas under a scaling transform,
     // whatever its image-rendering, and every picture pixel would blur.
-    m_form1["style"].set("width", px(m_clientWidth * m_scale));
-    m_form1["style"].set("height", px(m_clientHeight * m_scale));
-    if (m_surface)
-        m_surface->setScale(m_scale);
+    val form1 = m_form1["style"];
+    form1.set("width", px(m_clientWidth * m_scale));
+    form1.set("height", px(m_clientHeight * m_scale));
+    // The background's tile repeated from the top left, each of its pixels
+    // a block of the scale.
+    form1.set("backgroundSize", px(BACKGROUND_TILE_WIDTH * m_scale) + " " + px(BACKGROUND_TILE_HEIGHT * m_scale));
+    if (m_slots)
+        m_slots->setScale(m_scale);
     for (Shown& shown : m_shown) {
         place(shown);
         paint(shown);

@@ -3,8 +3,9 @@
 #include "controls/controls.h"
 #include "rules/gameform.h"
 #include "web/designpictures.h"
+#include "web/dom.h"
 #include "web/picturefetch.h"
-#include "web/surface.h"
+#include "web/slots.h"
 
 #include <emscripten/val.h>
 
@@ -18,9 +19,9 @@
 #include <vector>
 
 // The game on a web page, in the window's place, inside one element, Form1,
-// laid out at the scale that fits the viewport. As in the window, the
-// background and the slots are drawn on Form1's own surface, one canvas; the
-// labels are text over it, and the blocks and the pad, which take the
+// laid out at the scale that fits the viewport. Form1 shows the background,
+// its tile repeated by the browser; the slots are drawn on a few canvases
+// over it, the labels are text, and the blocks and the pad, which take the
 // pointer, are canvases of their own above. Pointer events (mouse, pen and
 // touch alike) on the blocks and the pad become the handlers' calls, and each
 // property change the controls report is shown where it shows.
@@ -32,8 +33,13 @@ public:
     Page& operator=(const Page&) = delete;
     ~Page() override;
 
-    /** Builds the next piece of the scene; false once the whole board stands and shows. */
+    /** The file of the background's tile, which the board waits for. */
+    static constexpr const char* BACKGROUND_FILE = "background.png";
+
+    /** Builds the next piece of the scene, still hidden; false once the whole board stands. */
     bool build();
+    /** Shows the whole board at once, in the next frame. */
+    void reveal();
 
     /** Starts taking events, now that the picture files the handlers read are at hand. */
     void start(FetchedPictures pictures);
@@ -52,10 +58,12 @@ private:
         const Control* control;
         emscripten::val element;
         PicturePtr picture; // what the canvas shows now
+        emscripten::val context = emscripten::val::null(); // a canvas's 2D context
         // What the element's style says now, in CSS pixels: a block's move
         // changes its left or top alone, and only that is written.
         std::string left, top, width, height, display = "?";
         int canvasWidth = -1; // a canvas's own pixels across
+        int canvasHeight = -1;
     };
 
     void show(const Control& control, const char* tag, const std::string& id);
@@ -75,7 +83,9 @@ private:
     emscripten::val m_stage;
     emscripten::val m_form1;
     emscripten::val m_message;
-    std::optional<Surface> m_surface;
+    CanvasPictures m_canvasPictures;
+    std::optional<Slots> m_slots;
+    bool m_slotsPainted = false;
     std::vector<Shown> m_shown;
     std::unordered_map<const Control*, size_t> m_shownIndex;
     std::vector<emscripten::val> m_pieces; // by Piece index
@@ -83,7 +93,6 @@ private:
     int m_clientWidth = 0; // the window's client area, in CSS pixels at scale 1
     int m_clientHeight = 0;
     double m_scale = 1;
-    int m_paintedRows = 0; // of the surface, while the scene is built
 
     // The pointer that owns the pad, from its press until it is lifted.
     std::optional<int> m_padPointer;

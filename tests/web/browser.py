@@ -14,7 +14,9 @@ gives the same calls.
                          through the others and released at the last
     touch(path)          the same with one finger
     key(name)            a key pressed and released ("Enter")
-    errors()             what the page threw or said as an error or warning
+    errors()             what the page threw or said as an error or warning;
+                         hears_start says whether that includes what it said
+                         while it loaded
     requested()          every address the page asked for, or None where
                          the driver cannot see the requests
     run_before_page(js)  a script run before each new document's own, or
@@ -110,6 +112,7 @@ class Driver:
         return False
 
     can_leave = False
+    hears_start = True
 
     # Input as W3C WebDriver's actions, which the drivers that speak them
     # send through perform(); Chromium's sends its own events instead.

@@ -89,9 +89,13 @@ class Game:
         check((width, height) == (SCENE[0] * self.scale, SCENE[1] * self.scale),
               "the scene keeps its shape: %s x %s" % (width, height))
 
-    def check_console(self):
+    def check_console(self, expected=()):
+        """The page said nothing in its console but what is `expected`, each of it."""
         errors = self.browser.errors()
-        check(not errors, "the page said:\n" + "\n".join(errors))
+        unexpected = [error for error in errors if not any(text in error for text in expected)]
+        check(not unexpected, "the page said:\n" + "\n".join(unexpected))
+        for text in expected if self.browser.hears_start else ():
+            check(any(text in error for error in errors), "the page did not say %r" % text)
 
     def at(self, point):
         return self.left + self.scale * point[0], self.top + self.scale * point[1]
@@ -219,17 +223,18 @@ def whole_game(engine, site, plan_program):
 
 def broken_pictures_or_no_webassembly(engine, site, plan_program):
     """A page with none of its pictures says so at once, naming the folder's
-    address. Picture files the server lacks or answers with something else
+    address, on a board shown without its background's tile. Picture files the server lacks or answers with something else
     are each said when a turn needs them, closed with Enter, and play goes
     on. A browser without WebAssembly is told what the page needs."""
     steps = plan(plan_program, *BROKEN)
     missing = {"pictures/" + name: (404, b"") for name in os.listdir(os.path.join(site, "pictures"))}
+    missing["background.png"] = (404, b"")
     with Server(site, missing) as server, launch(engine, 1024, 768) as browser:
         game = Game(browser, server.url)
         browser.wait_for("document.getElementById('message').open")
         text = game.message()
         check(server.url + "pictures/" in text, "the message names the folder's address: %r" % text)
-        game.check_console()
+        game.check_console(expected=["background.png could not be read"])
 
     failures = set()
     answers = {"pictures/" + name: answer for name, (answer, _) in BROKEN.items()}

@@ -41,6 +41,8 @@ if (!window.zentrikSaid) {
 
 
 class WebKit(Driver):
+    hears_start = False
+
     def __init__(self, width, height):
         self.xvfb = self.driver = self.session = self.frame_index = None
         try:

@@ -1,0 +1,148 @@
+#include "web/slots.h"
+
+#include "controls/pixels.h"
+
+#include <algorithm>
+#include <numeric>
+
+using emscripten::val;
+
+namespace {
+
+Slots::Box boxOf(const Image& slot)
+{
+    const int left = toPixels(slot.Left());
+    const int top = toPixels(slot.Top());
+    return {left, top, left + toPixels(slot.Width()), top + toPixels(slot.Height())};
+}
+
+} // namespace
+
+bool Slots::Box::crosses(const Box& other) const
+{
+    return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+}
+
+Slots::Slots(val& parent, const Scene& scene, CanvasPictures& pictures)
+    : m_pictures(pictures)
+    , m_contexts(val::null())
+{
+    // Slots never move: the groups of slots that overlap, directly or through
+    // others, are found once.
+    const size_t count = scene.img_alpha.size();
+    std::vector<Box> boxes(count);
+    std::transform(scene.img_alpha.begin(), scene.img_alpha.end(), boxes.begin(), boxOf);
+    std::vector<size_t> groupOf(count);
+    std::iota(groupOf.begin(), groupOf.end(), 0);
+    const auto root = [&](size_t slot) {
+        while (groupOf[slot] != slot)
+            slot = groupOf[slot] = groupOf[groupOf[slot]];
+        return slot;
+    };
+    for (size_t a = 0; a < count; ++a)
+        for (size_t b = a + 1; b < count; ++b)
+            if (boxes[a].crosses(boxes[b]))
+                groupOf[root(b)] = root(a);
+
+    std::vector<size_t> groupIndex(count, SIZE_MAX);
+    for (size_t slot = 0; slot < count; ++slot) {
+        size_t& index = groupIndex[root(slot)];
+        const Box& box = boxes[slot];
+        if (index == SIZE_MAX) {
+            index = m_groups.size();
+            m_groups.push_back({box, {}});
+        }
+        Box& bounds = m_groups[index].bounds;
+        bounds = {std::min(bounds.left, box.left), std::min(bounds.top, box.top), std::max(bounds.right, box.right),
+                  std::max(bounds.bottom, box.bottom)};
+        m_groups[index].slots.push_back({&scene.img_alpha[slot], box});
+    }
+    for (const Group& group : m_groups)
+        m_bounds.insert(m_bounds.end(), {group.bounds.left, group.bounds.top, group.bounds.right, group.bounds.bottom});
+    m_contexts = val::module_property("makeSlotCanvases")(
+        parent, val(emscripten::typed_memory_view(m_bounds.size(), m_bounds.data())));
+}
+
+void Slots::setScale(double scale)
+{
+    val::module_property("placeSlotCanvases")(m_contexts,
+                                              val(emscripten::typed_memory_view(m_bounds.size(), m_bounds.data())),
+                                              scale);
+}
+
+void Slots::paintAll()
+{
+    // The canvases are clear, and slots drawn in order over one another.
+    Commands commands(m_pictures);
+    for (size_t index = 0; index < m_groups.size(); ++index)
+        for (const auto& [slot, box] : m_groups[index].slots)
+            commands.draw(static_cast<int>(index), m_groups[index], *slot, box);
+    commands.run(m_contexts);
+}
+
+void Slots::paint(int left, int top, int width, int height)
+{
+    const Box area{left, top, left + width, top + height};
+    Commands commands(m_pictures);
+    for (size_t index = 0; index < m_groups.size(); ++index) {
+        const Group& group = m_groups[index];
+        const Box& bounds = group.bounds;
+        if (!area.crosses(bounds))
+            continue;
+        // The part of the area on this canvas, in its own pixels: cleared,
+        // then every slot that crosses it drawn again in order, clipped to it.
+        const int canvas = static_cast<int>(index);
+        commands.clip(canvas, {std::max(area.left, bounds.left) - bounds.left, std::max(area.top, bounds.top) - bounds.top,
+                               std::min(area.right, bounds.right) - bounds.left,
+                               std::min(area.bottom, bounds.bottom) - bounds.top});
+        for (const auto& [slot, box] : group.slots)
+            if (area.crosses(box))
+                commands.draw(canvas, group, *slot, box);
+        commands.done(canvas);
+    }
+    commands.run(m_contexts);
+}
+
+Slots::Commands::Commands(CanvasPictures& pictures)
+    : m_pictures(pictures)
+    , m_sources(val::array())
+{
+}
+
+void Slots::Commands::clip(int canvas, const Box& area)
+{
+    m_commands.push_back({0, canvas, area.left, area.top, area.right - area.left, area.bottom - area.top, 0});
+}
+
+void Slots::Commands::draw(int canvas, const Group& group, const Image& slot, const Box& box)
+{
+    const PicturePtr& picture = slot.Picture();
+    if (!slot.Visible() || !picture)
+        return;
+    // A picture larger than its slot shows only as much as the slot holds.
+    const int width = std::min(box.right - box.left, picture->width());
+    const int height = std::min(box.bottom - box.top, picture->height());
+    if (width <= 0 || height <= 0)
+        return;
+    auto source = std::find(m_sourcePictures.begin(), m_sourcePictures.end(), picture.get());
+    if (source == m_sourcePictures.end()) {
+        m_sources.call<void>("push", m_pictures.source(picture));
+        source = m_sourcePictures.insert(source, picture.get());
+    }
+    m_commands.push_back({1, canvas, static_cast<int32_t>(source - m_sourcePictures.begin()), width, height,
+                          box.left - group.bounds.left, box.top - group.bounds.top});
+}
+
+void Slots::Commands::done(int canvas)
+{
+    m_commands.push_back({2, canvas, 0, 0, 0, 0, 0});
+}
+
+void Slots::Commands::run(const val& contexts)
+{
+    if (m_commands.empty())
+        return;
+    val::module_property("drawSlots")(
+        contexts, m_sources,
+        val(emscripten::typed_memory_view(7 * m_commands.size(), m_commands.front().data())));
+}

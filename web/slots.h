@@ -1,0 +1,65 @@
+#pragma once
+
+#include "controls/scene.h"
+#include "web/dom.h"
+
+#include <emscripten/val.h>
+
+#include <array>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+// The 77 slots on the background, drawn by the browser from each picture's
+// own small canvas onto a few canvases: one for each group of slots that
+// overlap, a letter's, just large enough to hold them. A canvas for every
+// slot costs a browser's start dearly, and one canvas for all makes some
+// browsers redraw much of it under every move of a block. The canvases are
+// made and drawn by web/slots.js in one call each time.
+class Slots {
+public:
+    /** The slots' canvases, added to `parent` below anything added after. */
+    Slots(emscripten::val& parent, const Scene& scene, CanvasPictures& pictures);
+
+    /** Lays the canvases out at `scale` CSS pixels to a pixel. */
+    void setScale(double scale);
+
+    /** Draws every visible slot on the canvases as they are made, still clear. */
+    void paintAll();
+
+    /** Draws every visible slot within the rectangle, in pixels, over the rectangle cleared. */
+    void paint(int left, int top, int width, int height);
+
+    // A rectangle in pixels.
+    struct Box {
+        int left, top, right, bottom;
+        bool crosses(const Box& other) const;
+    };
+
+private:
+    struct Group {
+        Box bounds;
+        std::vector<std::pair<const Image*, Box>> slots; // in the scene's order, which is their order of drawing
+    };
+
+    // Drawing commands for web/slots.js, and the pictures they draw from.
+    class Commands {
+    public:
+        explicit Commands(CanvasPictures& pictures);
+        void clip(int canvas, const Box& area);
+        void draw(int canvas, const Group& group, const Image& slot, const Box& box);
+        void done(int canvas);
+        void run(const emscripten::val& contexts);
+
+    private:
+        CanvasPictures& m_pictures;
+        std::vector<std::array<int32_t, 7>> m_commands;
+        emscripten::val m_sources;
+        std::vector<const Picture*> m_sourcePictures;
+    };
+
+    CanvasPictures& m_pictures;
+    std::vector<Group> m_groups;
+    std::vector<int32_t> m_bounds; // left, top, right, bottom of each group, for web/slots.js
+    emscripten::val m_contexts;
+};
