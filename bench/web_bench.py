@@ -295,9 +295,9 @@ def lighthouse_figures(site, bare, runs):
     static server of its own."""
     game, reference = [], []
     for _ in range(runs):
-        with Server(site) as server:
+        with Server(site, compressed=True) as server:
             game.append(lighthouse(server.url))
-        with Server(bare) as server:
+        with Server(bare, compressed=True) as server:
             reference.append(lighthouse(server.url + "bare-picture.html"))
     for name in game[0]:
         say("lighthouse %s: game %s, bare %s" % (

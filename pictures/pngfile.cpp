@@ -58,8 +58,8 @@ std::vector<uint8_t> encodeIndexedPng(int width, int height, std::span<const uin
 
     std::vector<uint8_t> colourMap;
     for (uint32_t rgb : palette)
-        colourMap.insert(colourMap.end(), {static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8),
-                                           static_cast<uint8_t>(rgb)});
+        colourMap.insert(colourMap.end(),
+                         {static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb)});
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     image.width = static_cast<png_uint_32>(width);

@@ -82,6 +82,7 @@ CanvasPictures::Converted& CanvasPictures::converted(const PicturePtr& picture)
     const val view = val(emscripten::typed_memory_view(bytes.size(), bytes.data()));
     const val owned = val::global("Uint8ClampedArray").new_(view);
     Converted& kept = m_converted[picture.get()];
-    kept = Converted{.picture = picture, .imageData = val::global("ImageData").new_(owned, picture->width(), picture->height())};
+    kept = Converted{.picture = picture,
+                     .imageData = val::global("ImageData").new_(owned, picture->width(), picture->height())};
     return kept;
 }

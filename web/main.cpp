@@ -114,12 +114,16 @@ void revealWhenReady()
 
 // The tile is decoded, or cannot be: without it the board shows on the
 // window's plain colour rather than not at all.
-void backgroundDecoded(emscripten::val) { backgroundSettled = true; revealWhenReady(); }
+void backgroundDecoded(emscripten::val)
+{
+    backgroundSettled = true;
+    revealWhenReady();
+}
 
 void backgroundFailed(emscripten::val)
 {
-    emscripten::val::global("console").call<void>("warn", std::string("Zentrik: the background's tile ")
-                                                      + Page::BACKGROUND_FILE + " could not be read");
+    emscripten::val::global("console").call<void>(
+        "warn", std::string("Zentrik: the background's tile ") + Page::BACKGROUND_FILE + " could not be read");
     backgroundDecoded(emscripten::val::undefined());
 }
 
@@ -134,8 +138,8 @@ void buildPiece(emscripten::val)
     constexpr double TASK_BUDGET_MS = 6;
     const double begun = emscripten_get_now();
     try {
-        while (page->build()) {
-            if (emscripten_get_now() - begun >= TASK_BUDGET_MS) {
+        for (Page::Progress progress; (progress = page->build()) != Page::Progress::Done;) {
+            if (progress == Page::Progress::MoreAfterABreath || emscripten_get_now() - begun >= TASK_BUDGET_MS) {
                 nextPiece["port2"].call<void>("postMessage", emscripten::val::null());
                 return;
             }

@@ -51,18 +51,19 @@ Page::~Page()
         m_form->observe(nullptr);
 }
 
-bool Page::build()
+Page::Progress Page::build()
 {
     // The start in pieces, each short on a slow tablet, so that the browser
     // is never held up for long. The scene stays hidden until reveal(): the
     // first frame that shows it shows the whole board.
     constexpr size_t PICTURES_A_PIECE = 2;
+    constexpr size_t SLOT_CANVASES_A_PIECE = 10;
     if (m_strokes.decodeAhead(PICTURES_A_PIECE))
-        return true;
+        return Progress::More;
     if (!m_form) {
         mark("pictures");
         m_form = std::make_unique<GameForm>(m_strokes);
-        return true;
+        return Progress::More;
     }
     GameForm& form = *m_form;
     if (m_form1.isNull()) {
@@ -87,42 +88,42 @@ bool Page::build()
         // stand, so that each is laid out once, as the start-up leaves it.
         handle([&] { Form_Load(form); });
         mark("scene");
-        return true;
+        return Progress::More;
     }
     // Later elements stand above earlier ones: the slots on the background,
     // the labels, every block above the pad, as in the window.
     if (!m_slots) {
         m_slots.emplace(m_form1, form, m_canvasPictures);
         m_slots->setScale(m_scale);
-        return true;
+        return Progress::More;
     }
     if (!m_slotsPainted) {
-        m_slots->paintAll();
-        m_slotsPainted = true;
-        return true;
+        m_slotsPainted = !m_slots->paintFirst(SLOT_CANVASES_A_PIECE);
+        // The labels' layout, next, takes a task of its own.
+        return m_slotsPainted ? Progress::MoreAfterABreath : Progress::More;
     }
     if (m_pad.isNull()) {
         mark("slots");
         // Finding the faces for the labels' Japanese is most of the board's
-        // layout: reading a size back lays the page out now, in this piece,
-        // rather than in the first frame.
+        // layout: reading a size back lays the page out now, in a task of
+        // its own, rather than in the first frame.
         show(form.Label1, "div", form.Label1.Name());
         show(form.lblPicFile, "div", form.lblPicFile.Name());
         static_cast<void>(m_form1["offsetWidth"].as<double>());
         show(form.Picture1, "canvas", form.Picture1.Name());
         m_pad = m_shown.back().element;
         m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
-        return true;
+        return Progress::MoreAfterABreath;
     }
     if (m_pieces[0].isNull()) {
         for (int index : {5, 4, 3, 1, 0, 2}) {
             show(form.Piece[index], "canvas", form.Piece[index].Name() + std::to_string(index));
             m_pieces[index] = m_shown.back().element;
         }
-        return true;
+        return Progress::More;
     }
     form.observe(this);
-    return false;
+    return Progress::Done;
 }
 
 void Page::reveal()

@@ -36,8 +36,14 @@ public:
     /** The file of the background's tile, which the board waits for. */
     static constexpr const char* BACKGROUND_FILE = "background.png";
 
-    /** Builds the next piece of the scene, still hidden; false once the whole board stands. */
-    bool build();
+    // How the start goes on after a piece of the scene.
+    enum class Progress {
+        More,             // the next piece, in this task while it has time to spare
+        MoreAfterABreath, // the next piece, in a task of its own
+        Done,             // the whole board stands
+    };
+    /** Builds the next piece of the scene, still hidden. */
+    Progress build();
     /** Shows the whole board at once, in the next frame. */
     void reveal();
 
@@ -57,7 +63,7 @@ private:
     struct Shown {
         const Control* control;
         emscripten::val element;
-        PicturePtr picture; // what the canvas shows now
+        PicturePtr picture;                                // what the canvas shows now
         emscripten::val context = emscripten::val::null(); // a canvas's 2D context
         // What the element's style says now, in CSS pixels: a block's move
         // changes its left or top alone, and only that is written.

@@ -65,19 +65,20 @@ Slots::Slots(val& parent, const Scene& scene, CanvasPictures& pictures)
 
 void Slots::setScale(double scale)
 {
-    val::module_property("placeSlotCanvases")(m_contexts,
-                                              val(emscripten::typed_memory_view(m_bounds.size(), m_bounds.data())),
-                                              scale);
+    val::module_property("placeSlotCanvases")(
+        m_contexts, val(emscripten::typed_memory_view(m_bounds.size(), m_bounds.data())), scale);
 }
 
-void Slots::paintAll()
+bool Slots::paintFirst(size_t count)
 {
     // The canvases are clear, and slots drawn in order over one another.
     Commands commands(m_pictures);
-    for (size_t index = 0; index < m_groups.size(); ++index)
-        for (const auto& [slot, box] : m_groups[index].slots)
-            commands.draw(static_cast<int>(index), m_groups[index], *slot, box);
+    const size_t end = std::min(m_firstPainted + count, m_groups.size());
+    for (; m_firstPainted < end; ++m_firstPainted)
+        for (const auto& [slot, box] : m_groups[m_firstPainted].slots)
+            commands.draw(static_cast<int>(m_firstPainted), m_groups[m_firstPainted], *slot, box);
     commands.run(m_contexts);
+    return m_firstPainted < m_groups.size();
 }
 
 void Slots::paint(int left, int top, int width, int height)
@@ -92,9 +93,10 @@ void Slots::paint(int left, int top, int width, int height)
         // The part of the area on this canvas, in its own pixels: cleared,
         // then every slot that crosses it drawn again in order, clipped to it.
         const int canvas = static_cast<int>(index);
-        commands.clip(canvas, {std::max(area.left, bounds.left) - bounds.left, std::max(area.top, bounds.top) - bounds.top,
-                               std::min(area.right, bounds.right) - bounds.left,
-                               std::min(area.bottom, bounds.bottom) - bounds.top});
+        commands.clip(canvas,
+                      {std::max(area.left, bounds.left) - bounds.left, std::max(area.top, bounds.top) - bounds.top,
+                       std::min(area.right, bounds.right) - bounds.left,
+                       std::min(area.bottom, bounds.bottom) - bounds.top});
         for (const auto& [slot, box] : group.slots)
             if (area.crosses(box))
                 commands.draw(canvas, group, *slot, box);
@@ -143,6 +145,5 @@ void Slots::Commands::run(const val& contexts)
     if (m_commands.empty())
         return;
     val::module_property("drawSlots")(
-        contexts, m_sources,
-        val(emscripten::typed_memory_view(7 * m_commands.size(), m_commands.front().data())));
+        contexts, m_sources, val(emscripten::typed_memory_view(7 * m_commands.size(), m_commands.front().data())));
 }

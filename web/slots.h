@@ -24,8 +24,8 @@ public:
     /** Lays the canvases out at `scale` CSS pixels to a pixel. */
     void setScale(double scale);
 
-    /** Draws every visible slot on the canvases as they are made, still clear. */
-    void paintAll();
+    /** Draws the slots of the next `count` canvases as they are made, still clear; false once all are drawn. */
+    bool paintFirst(size_t count);
 
     /** Draws every visible slot within the rectangle, in pixels, over the rectangle cleared. */
     void paint(int left, int top, int width, int height);
@@ -62,4 +62,5 @@ private:
     std::vector<Group> m_groups;
     std::vector<int32_t> m_bounds; // left, top, right, bottom of each group, for web/slots.js
     emscripten::val m_contexts;
+    size_t m_firstPainted = 0; // the canvases drawn so far by paintFirst()
 };

@@ -29,6 +29,7 @@ gives the same calls.
     close()              and with-blocks, which close
 """
 
+import gzip
 import http.server
 import os
 import importlib
@@ -140,12 +141,19 @@ class Driver:
         self.close()
 
 
+# What a server sends compressed: text and WebAssembly.
+COMPRESSED = (".html", ".js", ".css", ".wasm", ".webmanifest", ".json", ".svg")
+
+
 class Server:
     """Serves `folder` on 127.0.0.1. A path in `answers` gets the answer given
     there instead, (status, body), as a server that lacks the file or holds
-    another would. Every request's path is kept in `paths`."""
+    another would. Every request's path is kept in `paths`. With `compressed`,
+    text and WebAssembly go gzipped to a browser that takes it, as the page's
+    own server settings send them: the gzip copy beside a file where there is
+    one, else the file gzipped as it is sent."""
 
-    def __init__(self, folder, answers=None):
+    def __init__(self, folder, answers=None, compressed=False):
         self.paths = []
         self.answered = []  # (path, status)
         answers = answers or {}
@@ -155,11 +163,33 @@ class Server:
             def __init__(self, *args, **kwargs):
                 super().__init__(*args, directory=folder, **kwargs)
 
+            def send_gzipped(self):
+                path = self.translate_path(self.path.split("?")[0])
+                if os.path.isdir(path):
+                    path = os.path.join(path, "index.html")
+                if (not compressed or "gzip" not in self.headers.get("Accept-Encoding", "")
+                        or not path.endswith(COMPRESSED) or not os.path.isfile(path)):
+                    return False
+                if os.path.isfile(path + ".gz"):
+                    with open(path + ".gz", "rb") as file:
+                        body = file.read()
+                else:
+                    with open(path, "rb") as file:
+                        body = gzip.compress(file.read(), 9)
+                self.send_response(200)
+                self.send_header("Content-Type", self.guess_type(path))
+                self.send_header("Content-Encoding", "gzip")
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+                return True
+
             def do_GET(self):
                 server.paths.append(self.path)
                 answer = answers.get(self.path.lstrip("/"))
                 if answer is None:
-                    super().do_GET()
+                    if not self.send_gzipped():
+                        super().do_GET()
                 elif answer[0] != 200:
                     self.send_error(answer[0])
                 else:
