@@ -3,11 +3,18 @@
 #include "controls/pixels.h"
 
 #include <algorithm>
+#include <climits>
+#include <map>
 #include <numeric>
 
 using emscripten::val;
 
 namespace {
+
+// The grid that gathers neighbouring slots onto one canvas, in pixels: a
+// letter or two of the chart a cell.
+constexpr int CELL_WIDTH = 256;
+constexpr int CELL_HEIGHT = 192;
 
 Slots::Box boxOf(const Image& slot)
 {
@@ -27,8 +34,8 @@ Slots::Slots(val& parent, const Scene& scene, CanvasPictures& pictures)
     : m_pictures(pictures)
     , m_contexts(val::null())
 {
-    // Slots never move: the groups of slots that overlap, directly or through
-    // others, are found once.
+    // Slots never move, so their canvases are found once. Slots that overlap,
+    // directly or through others, share a canvas, which draws them in order.
     const size_t count = scene.img_alpha.size();
     std::vector<Box> boxes(count);
     std::transform(scene.img_alpha.begin(), scene.img_alpha.end(), boxes.begin(), boxOf);
@@ -43,6 +50,25 @@ Slots::Slots(val& parent, const Scene& scene, CanvasPictures& pictures)
         for (size_t b = a + 1; b < count; ++b)
             if (boxes[a].crosses(boxes[b]))
                 groupOf[root(b)] = root(a);
+    // So do such groups whose middles fall in one cell of the grid: the
+    // canvases of neighbours overlap only where both are clear.
+    std::vector<Box> spans(count, Box{INT_MAX, INT_MAX, INT_MIN, INT_MIN});
+    for (size_t slot = 0; slot < count; ++slot) {
+        Box& span = spans[root(slot)];
+        span = {std::min(span.left, boxes[slot].left), std::min(span.top, boxes[slot].top),
+                std::max(span.right, boxes[slot].right), std::max(span.bottom, boxes[slot].bottom)};
+    }
+    std::map<std::pair<int, int>, size_t> cells;
+    for (size_t slot = 0; slot < count; ++slot) {
+        if (root(slot) != slot)
+            continue;
+        const Box& span = spans[slot];
+        const auto cell
+            = std::make_pair((span.left + span.right) / 2 / CELL_WIDTH, (span.top + span.bottom) / 2 / CELL_HEIGHT);
+        const auto [first, added] = cells.emplace(cell, slot);
+        if (!added)
+            groupOf[slot] = root(first->second);
+    }
 
     std::vector<size_t> groupIndex(count, SIZE_MAX);
     for (size_t slot = 0; slot < count; ++slot) {

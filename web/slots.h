@@ -11,11 +11,12 @@
 #include <vector>
 
 // The 77 slots on the background, drawn by the browser from each picture's
-// own small canvas onto a few canvases: one for each group of slots that
-// overlap, a letter's, just large enough to hold them. A canvas for every
-// slot costs a browser's start dearly, and one canvas for all makes some
-// browsers redraw much of it under every move of a block. The canvases are
-// made and drawn by web/slots.js in one call each time.
+// own small canvas onto a dozen canvases: slots that overlap share one, and
+// so do neighbours, a letter or two of the chart a canvas, each just large
+// enough to hold its slots. A canvas for every slot costs a browser's start
+// and its first frame dearly, and one canvas for all makes some browsers
+// redraw much of it under every move of a block. The canvases are made and
+// drawn by web/slots.js, in one call each time.
 class Slots {
 public:
     /** The slots' canvases, added to `parent` below anything added after. */
