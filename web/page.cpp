@@ -77,7 +77,7 @@ Page::Progress Page::build()
         // The scene stands below the message, which comes after it.
         m_stage = addElement(body, "div", "stage");
         body.call<void>("insertBefore", m_stage, m_message);
-        m_stage["style"].set("visibility", "hidden");
+        m_stage["style"].set("display", "none");
         m_form1 = addElement(m_stage, "div", form.Form1.Name());
         m_form1.call<void>("setAttribute", val("aria-busy"), val("true"));
         m_form1["style"].set("backgroundImage", std::string("url(") + BACKGROUND_FILE + ")");
@@ -104,23 +104,27 @@ Page::Progress Page::build()
     }
     if (m_pad.isNull()) {
         mark("slots");
-        // Finding the faces for the labels' Japanese is most of the board's
-        // layout: reading a size back lays the page out now, in a task of
-        // its own, rather than in the first frame.
         show(form.Label1, "div", form.Label1.Name());
         show(form.lblPicFile, "div", form.lblPicFile.Name());
-        static_cast<void>(m_form1["offsetWidth"].as<double>());
         show(form.Picture1, "canvas", form.Picture1.Name());
         m_pad = m_shown.back().element;
         m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
-        return Progress::MoreAfterABreath;
-    }
-    if (m_pieces[0].isNull()) {
         for (int index : {5, 4, 3, 1, 0, 2}) {
             show(form.Piece[index], "canvas", form.Piece[index].Name() + std::to_string(index));
             m_pieces[index] = m_shown.back().element;
         }
-        return Progress::More;
+        return Progress::MoreAfterABreath;
+    }
+    if (!m_laidOut) {
+        // Until now the scene took no part in the page's layout, whatever
+        // frames the browser drew meanwhile. It is laid out once, whole, in a
+        // task of its own: finding the faces for the labels' Japanese is most
+        // of it, and the first frame then only paints.
+        m_stage["style"].set("display", "");
+        m_stage["style"].set("visibility", "hidden");
+        static_cast<void>(m_form1["offsetWidth"].as<double>());
+        m_laidOut = true;
+        return Progress::MoreAfterABreath;
     }
     form.observe(this);
     return Progress::Done;
