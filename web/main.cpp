@@ -31,6 +31,12 @@ void pieceEvent(emscripten::val event)
     page->pieceEvent(event);
 }
 
+void okClicked(emscripten::val event)
+{
+    event.call<void>("preventDefault");
+    page->closeMessage();
+}
+
 void preventDefault(emscripten::val event)
 {
     event.call<void>("preventDefault");
@@ -167,6 +173,7 @@ EMSCRIPTEN_BINDINGS(zentrik)
     emscripten::function("padEvent", &padEvent);
     emscripten::function("pieceEvent", &pieceEvent);
     emscripten::function("preventDefault", &preventDefault);
+    emscripten::function("okClicked", &okClicked);
     emscripten::function("ignore", &ignore);
     emscripten::function("buildPiece", &buildPiece);
     emscripten::function("backgroundDecoded", &backgroundDecoded);

@@ -36,13 +36,17 @@ Page::Page()
     , m_pad(val::null())
 {
     // Failures are told inside the page, never by alert(), which would freeze
-    // a kiosk's only window. The button or Enter closes the message.
+    // a kiosk's only window. The button or Enter closes the message. The
+    // button closes it itself: a learning platform's sandboxed frame may
+    // forbid the form its own way of closing it.
     val body = val::global("document")["body"];
     m_message = addElement(body, "dialog", "message");
     addElement(m_message, "p");
     val buttons = addElement(m_message, "form");
     buttons.set("method", "dialog");
-    addElement(buttons, "button").set("textContent", "OK");
+    val ok = addElement(buttons, "button");
+    ok.set("textContent", "OK");
+    listen(ok, "click", "okClicked");
 }
 
 Page::~Page()

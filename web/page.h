@@ -55,6 +55,8 @@ public:
     void pieceEvent(const emscripten::val& event);
     void fitViewport();
     bool keyDown(const std::string& key);
+    /** Closes the message, if it is open; false if it was not. */
+    bool closeMessage();
     /** Ends a drag in progress: the page was hidden or lost the focus. */
     void focusLost();
 

@@ -140,7 +140,14 @@ std::optional<int> Page::pieceAt(const val& element) const
 
 bool Page::keyDown(const std::string& key)
 {
-    if (!m_message["open"].as<bool>() || (key != "Enter" && key != "Escape"))
+    if (key != "Enter" && key != "Escape")
+        return false;
+    return closeMessage();
+}
+
+bool Page::closeMessage()
+{
+    if (!m_message["open"].as<bool>())
         return false;
     m_message.call<void>("close");
     return true;

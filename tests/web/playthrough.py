@@ -25,13 +25,14 @@ from browser import ENGINES, Apache, Nginx, Server, launch, wait_until
 
 SCENE = (1006, 743)
 # A learning platform's course page with the game in a frame, as a teacher
-# would put it there: below a heading, with a border.
+# would put it there: below a heading, with a border, sandboxed as narrowly
+# as the game allows.
 COURSE = """<!DOCTYPE html>
 <html lang="ja"><head><meta charset="utf-8"><title>もじの べんきょう</title>
 <style>body { margin: 0; font: 16px sans-serif; } h1 { margin: 0; padding: 20px 100px; font-size: 24px; }
 iframe { position: absolute; left: 100px; top: 80px; width: 1024px; height: 768px; border: 1px solid #888; }</style>
 </head><body><h1>アルファベット</h1>
-<iframe src="%s" allow="fullscreen" title="Zentrik"></iframe></body></html>
+<iframe src="%s" allow="fullscreen" sandbox="allow-scripts allow-same-origin" title="Zentrik"></iframe></body></html>
 """
 # What a server may answer in place of a picture file: nothing, an error page,
 # an empty file, a file far too large.
