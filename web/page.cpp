@@ -119,17 +119,14 @@ Page::Progress Page::build()
         }
         return Progress::MoreAfterABreath;
     }
-    if (!m_laidOut) {
-        // Until now the scene took no part in the page's layout, whatever
-        // frames the browser drew meanwhile. It is laid out once, whole, in a
-        // task of its own: finding the faces for the labels' Japanese is most
-        // of it, and the first frame then only paints.
-        m_stage["style"].set("display", "");
-        m_stage["style"].set("visibility", "hidden");
-        static_cast<void>(m_form1["offsetWidth"].as<double>());
-        m_laidOut = true;
-        return Progress::MoreAfterABreath;
-    }
+    // Until now the scene took no part in the page's layout, whatever frames
+    // the browser drew meanwhile. It is laid out once, whole, in a task of
+    // its own: finding the faces for the labels' Japanese is most of it, and
+    // the first frame then only paints. The board shows in the same task,
+    // where it can, so that the next frame is the one that shows it.
+    m_stage["style"].set("display", "");
+    m_stage["style"].set("visibility", "hidden");
+    static_cast<void>(m_form1["offsetWidth"].as<double>());
     form.observe(this);
     return Progress::Done;
 }

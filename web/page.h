@@ -94,7 +94,6 @@ private:
     CanvasPictures m_canvasPictures;
     std::optional<Slots> m_slots;
     bool m_slotsPainted = false;
-    bool m_laidOut = false;
     std::vector<Shown> m_shown;
     std::unordered_map<const Control*, size_t> m_shownIndex;
     std::vector<emscripten::val> m_pieces; // by Piece index
