@@ -101,10 +101,9 @@ Page::Progress Page::build()
         m_slots->setScale(m_scale);
         return Progress::More;
     }
-    if (!m_slotsPainted) {
-        m_slotsPainted = !m_slots->paintFirst(SLOT_CANVASES_A_PIECE);
-        // The labels' layout, next, takes a task of its own.
-        return m_slotsPainted ? Progress::MoreAfterABreath : Progress::More;
+    if (!m_slots->allPainted()) {
+        m_slots->paintFirst(SLOT_CANVASES_A_PIECE);
+        return Progress::More;
     }
     if (m_pad.isNull()) {
         mark("slots");

@@ -93,7 +93,6 @@ private:
     emscripten::val m_message;
     CanvasPictures m_canvasPictures;
     std::optional<Slots> m_slots;
-    bool m_slotsPainted = false;
     std::vector<Shown> m_shown;
     std::unordered_map<const Control*, size_t> m_shownIndex;
     std::vector<emscripten::val> m_pieces; // by Piece index

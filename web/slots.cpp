@@ -95,7 +95,7 @@ void Slots::setScale(double scale)
         m_contexts, val(emscripten::typed_memory_view(m_bounds.size(), m_bounds.data())), scale);
 }
 
-bool Slots::paintFirst(size_t count)
+void Slots::paintFirst(size_t count)
 {
     // The canvases are clear, and slots drawn in order over one another.
     Commands commands(m_pictures);
@@ -104,7 +104,6 @@ bool Slots::paintFirst(size_t count)
         for (const auto& [slot, box] : m_groups[m_firstPainted].slots)
             commands.draw(static_cast<int>(m_firstPainted), m_groups[m_firstPainted], *slot, box);
     commands.run(m_contexts);
-    return m_firstPainted < m_groups.size();
 }
 
 void Slots::paint(int left, int top, int width, int height)

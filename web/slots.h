@@ -25,8 +25,10 @@ public:
     /** Lays the canvases out at `scale` CSS pixels to a pixel. */
     void setScale(double scale);
 
-    /** Draws the slots of the next `count` canvases as they are made, still clear; false once all are drawn. */
-    bool paintFirst(size_t count);
+    /** Draws the slots of the next `count` canvases as they are made, still clear. */
+    void paintFirst(size_t count);
+    /** Whether paintFirst() has drawn every canvas. */
+    bool allPainted() const { return m_firstPainted == m_groups.size(); }
 
     /** Draws every visible slot within the rectangle, in pixels, over the rectangle cleared. */
     void paint(int left, int top, int width, int height);
