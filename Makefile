@@ -131,7 +131,7 @@ screenshot: configure
 # native build draws its pictures; giflib is Debian's source (web/fetch-giflib).
 web: game-deps $(BUILD)/CMakeCache.txt
 	@$(MAKE) --no-print-directory deps PACKAGES="$(WEB_PACKAGES)"
-	cmake --build $(BUILD) -j $(JOBS) --target pictures
+	cmake --build $(BUILD) -j $(JOBS) --target pictures first-board
 	web/fetch-giflib $(GIFLIB)
 	$(EMSCRIPTEN_ENV) emcmake cmake -S . -B $(WASM) -DZENTRIK_PICTURE_DIR=$(CURDIR)/$(BUILD)/pictures \
 	    -DZENTRIK_GIFLIB_DIR=$(CURDIR)/$(GIFLIB)/src -DZENTRIK_SITE_DIR=$(CURDIR)/$(WEB) $(WEB_OPTIONS) >/dev/null

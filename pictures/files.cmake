@@ -2,7 +2,8 @@
 # generator's build and the page's, so that each list is written once. Sets
 # picture_files (the sixteen the rules read while playing), design_pictures
 # (the window's own), icon_sizes (the desktop's), web_icon_sizes (the
-# installed page's), icon_files and page_pictures.
+# installed page's), icon_files, page_pictures and first_board_files (drawn by
+# web/firstboard.cpp: the page's first board, its picture first).
 
 # The picture files the rules load at run time: a target and a block picture per shape tag.
 # Their names come from the shape table's rows, {"tag", Family::..., "next", "target", "block"}.
@@ -54,4 +55,6 @@ endforeach()
 list(APPEND icon_files ${picture_dir}/icons/pad-pointer.png)
 # The page's background tile, which the browser repeats across the scene.
 set(page_pictures ${picture_dir}/page/background.png)
-
+# The page's first board, its picture, styles and markup.
+set(first_board_files ${picture_dir}/page/first-board.png ${picture_dir}/page/first-board.css
+    ${picture_dir}/page/first-board.html)

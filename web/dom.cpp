@@ -1,7 +1,5 @@
 #include "web/dom.h"
 
-#include "design/colours.h"
-
 #include <cstdio>
 #include <vector>
 
@@ -20,13 +18,6 @@ std::string px(double pixels)
 {
     char text[32];
     std::snprintf(text, sizeof text, "%gpx", pixels);
-    return text;
-}
-
-std::string cssColour(Colour colour)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "#%06x", static_cast<unsigned>(toRgb(colour)));
     return text;
 }
 

@@ -17,9 +17,6 @@ emscripten::val addElement(emscripten::val& parent, const char* tag, const std::
 /** "Npx", for a length in CSS pixels. */
 std::string px(double pixels);
 
-/** "#rrggbb" for a 0x00BBGGRR colour. */
-std::string cssColour(Colour colour);
-
 /** Marks a moment of the start on the page's performance timeline ("zentrik-NAME"), for the bench and DevTools. */
 void mark(const char* name);
 

@@ -1,12 +1,14 @@
 # Names the page's program and style sheet by their content, so that a
 # browser may keep them for a year and never mix two builds: PROGRAM/zentrik.wasm
 # becomes SITE/zentrik.<hash>.wasm, PROGRAM/zentrik.js (told that name) becomes
-# SITE/zentrik.<hash>.js, STYLE becomes SITE/zentrik.<hash>.css, and PAGE,
-# given the three names, becomes SITE/index.html. The three names go to NAMES,
-# one a line, for the service worker's list; files of earlier builds are
-# removed from SITE.
+# SITE/zentrik.<hash>.js, the STYLES one after the other become
+# SITE/zentrik.<hash>.css, and PAGE, given the three names and the markup of
+# BOARD in place of its <!-- first board --> line, becomes SITE/index.html.
+# The three names go to NAMES, one a line, for the service worker's list;
+# files of earlier builds are removed from SITE.
 #
-#   cmake -DPROGRAM=dir -DSTYLE=zentrik.css -DPAGE=index.html -DSITE=dir -DNAMES=file -P names.cmake
+#   cmake -DPROGRAM=dir -DSTYLES="a.css;b.css" -DPAGE=index.html -DBOARD=board.html -DSITE=dir -DNAMES=file
+#         -P names.cmake
 
 # The hash's first 16 hexadecimal digits, as the service worker's set is named.
 function(content_name variable stem extension content_file)
@@ -32,7 +34,14 @@ replace_once(script "\"zentrik.wasm\"" "\"${wasm}\"" "The compiled script")
 set(named_script ${PROGRAM}/zentrik.named.js)
 file(WRITE ${named_script} "${script}")
 content_name(js zentrik js ${named_script})
-content_name(css zentrik css ${STYLE})
+set(style "")
+foreach(sheet IN LISTS STYLES)
+    file(READ ${sheet} text)
+    string(APPEND style "${text}")
+endforeach()
+set(joined_style ${PROGRAM}/zentrik.joined.css)
+file(WRITE ${joined_style} "${style}")
+content_name(css zentrik css ${joined_style})
 
 file(GLOB earlier ${SITE}/zentrik.js ${SITE}/zentrik.wasm ${SITE}/zentrik.css ${SITE}/zentrik.*.js ${SITE}/zentrik.*.wasm ${SITE}/zentrik.*.css
     ${SITE}/zentrik.*.js.* ${SITE}/zentrik.*.wasm.* ${SITE}/zentrik.*.css.*)
@@ -42,11 +51,13 @@ if(earlier)
 endif()
 file(COPY_FILE ${PROGRAM}/zentrik.wasm ${SITE}/${wasm} ONLY_IF_DIFFERENT)
 file(COPY_FILE ${named_script} ${SITE}/${js} ONLY_IF_DIFFERENT)
-file(COPY_FILE ${STYLE} ${SITE}/${css} ONLY_IF_DIFFERENT)
+file(COPY_FILE ${joined_style} ${SITE}/${css} ONLY_IF_DIFFERENT)
 
 file(READ ${PAGE} page)
 foreach(name js wasm css)
     replace_once(page "\"zentrik.${name}\"" "\"${${name}}\"" ${PAGE})
 endforeach()
+file(READ ${BOARD} board)
+replace_once(page "<!-- first board -->\n" "${board}" ${PAGE})
 file(WRITE ${SITE}/index.html "${page}")
 file(WRITE ${NAMES} "${js}\n${wasm}\n${css}\n")

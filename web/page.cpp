@@ -4,6 +4,7 @@
 #include "design/background.h"
 #include "rules/messages.h"
 #include "rules/startup.h"
+#include "web/boardlook.h"
 #include "web/designpictures.h"
 #include "web/dom.h"
 
@@ -14,12 +15,6 @@
 using emscripten::val;
 
 namespace {
-
-// Faces that show Japanese, after the labels' own: the free ones a Linux
-// machine has, then those of Android and ChromeOS, macOS and iPadOS, Windows.
-const char* const JAPANESE_FACES
-    = "\"MS PGothic\", IPAPGothic, IPAGothic, \"Noto Sans JP\", \"Noto Sans CJK JP\", "
-      "\"Hiragino Kaku Gothic ProN\", \"Hiragino Sans\", Meiryo, \"Yu Gothic\", sans-serif";
 
 void listen(val target, const char* type, const char* handler)
 {
@@ -107,15 +102,15 @@ Page::Progress Page::build()
     }
     if (m_pad.isNull()) {
         mark("slots");
-        show(form.Label1, "div", form.Label1.Name());
-        show(form.lblPicFile, "div", form.lblPicFile.Name());
-        show(form.Picture1, "canvas", form.Picture1.Name());
-        m_pad = m_shown.back().element;
-        m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
-        for (int index : {5, 4, 3, 1, 0, 2}) {
-            show(form.Piece[index], "canvas", form.Piece[index].Name() + std::to_string(index));
-            m_pieces[index] = m_shown.back().element;
+        for (const ShownControl& shown : shownControls(form)) {
+            show(*shown.control, shown.tag, shown.id);
+            if (shown.control == &form.Picture1)
+                m_pad = m_shown.back().element;
+            for (int index = 0; index < PIECE_COUNT; ++index)
+                if (shown.control == &form.Piece[index])
+                    m_pieces[index] = m_shown.back().element;
         }
+        m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
         return Progress::MoreAfterABreath;
     }
     // Until now the scene took no part in the page's layout, whatever frames
@@ -133,7 +128,15 @@ Page::Progress Page::build()
 void Page::reveal()
 {
     m_stage["style"].set("visibility", "");
+    removeFirstBoard();
     mark("board");
+}
+
+void Page::removeFirstBoard()
+{
+    const val board = val::global("document").call<val>("getElementById", val("first-board"));
+    if (!board.isNull())
+        board.call<void>("remove");
 }
 
 void Page::start(FetchedPictures pictures)
@@ -245,13 +248,8 @@ void Page::paint(Shown& shown)
     val style = shown.element["style"];
     if (const auto* label = dynamic_cast<const Label*>(shown.control)) {
         shown.element.set("textContent", label->Caption());
-        style.set("backgroundColor", cssColour(label->BackColor()));
-        style.set("color", cssColour(label->ForeColor()));
-        const Font& font = label->Font();
-        char size[32];
-        std::snprintf(size, sizeof size, "%gpt \"", font.Size * m_scale);
-        style.set("font", std::string(font.Bold ? "bold " : "") + size + font.Name + "\", " + JAPANESE_FACES);
-        style.set("lineHeight", px(toPixels(label->Height()) * m_scale));
+        for (const auto& [property, value] : labelLook(*label, [this](double pixels) { return px(pixels * m_scale); }))
+            style.set(property, value);
         return;
     }
     if (const auto* box = dynamic_cast<const PictureBox*>(shown.control))

@@ -44,8 +44,10 @@ public:
     };
     /** Builds the next piece of the scene, still hidden. */
     Progress build();
-    /** Shows the whole board at once, in the next frame. */
+    /** Shows the whole board at once, in the next frame, in the first board's place. */
     void reveal();
+    /** Takes the first board, written into the page by the build, out of the page. */
+    static void removeFirstBoard();
 
     /** Starts taking events, now that the picture files the handlers read are at hand. */
     void start(FetchedPictures pictures);

@@ -5,6 +5,9 @@
 Module['onAbort'] = function () {
     if (document.getElementById('Form1'))
         return;
+    var board = document.getElementById('first-board');
+    if (board)
+        board.remove();
     var line = document.createElement('p');
     line.className = 'needs';
     // With scripts on, a <noscript> holds its markup as text.
@@ -19,3 +22,28 @@ performance.mark('zentrik-script');
 Module['onRuntimeInitialized'] = function () {
     performance.mark('zentrik-runtime');
 };
+
+// The first frame that shows the whole board, the first board's or the
+// program's, whichever comes first.
+Module['markFirstFrame'] = function () {
+    if (!performance.getEntriesByName('zentrik-first-frame').length)
+        performance.mark('zentrik-first-frame');
+};
+
+// The first board shows, whole, once its picture and the background's tile
+// are decoded (without the tile, on the page's colour), unless the program's
+// own board has taken its place by then. It takes no taps: the program's
+// board does, and it looks the same.
+(function () {
+    var board = document.getElementById('first-board');
+    if (!board)
+        return;
+    var tile = new Image();
+    tile.src = 'background.png';
+    Promise.all([board.querySelector('img').decode(), tile.decode().catch(function () {})]).then(function () {
+        if (!board.isConnected)
+            return;
+        board.className = 'shown';
+        requestAnimationFrame(Module['markFirstFrame']);
+    }, function () {});
+})();

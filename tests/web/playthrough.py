@@ -21,6 +21,8 @@ import sys
 import tempfile
 import urllib.request
 
+from PIL import ImageChops
+
 from browser import ENGINES, Apache, Nginx, Server, launch, wait_until
 
 SCENE = (1006, 743)
@@ -34,6 +36,17 @@ iframe { position: absolute; left: 100px; top: 80px; width: 1024px; height: 768p
 </head><body><h1>アルファベット</h1>
 <iframe src="%s" allow="fullscreen" sandbox="allow-scripts allow-same-origin" title="Zentrik"></iframe></body></html>
 """
+# The first board as index.html holds it, shown over the program's board,
+# which is hidden: what the page shows before the program runs.
+FIRST_BOARD = """(async () => {
+    const page = new DOMParser().parseFromString(await (await fetch('index.html')).text(), 'text/html');
+    const board = document.adoptNode(page.getElementById('first-board'));
+    document.getElementById('stage').style.visibility = 'hidden';
+    document.body.appendChild(board);
+    await board.querySelector('img').decode();
+    board.className = 'shown';
+    return true;
+})()"""
 # What a server may answer in place of a picture file: nothing, an error page,
 # an empty file, a file far too large.
 BROKEN = {
@@ -116,6 +129,18 @@ class Game:
             seen = self.pixel(shot, expectation["at"])
             check(seen == expectation["rgb"], "after %s, %s shows %s, not %s" % (
                 letter["letter"], expectation["what"], seen, expectation["rgb"]))
+
+    def check_first_board(self):
+        """The board index.html shows before the program runs is the
+        program's, pixel for pixel; text may be drawn a shade apart."""
+        board = self.browser.screenshot()
+        self.browser.evaluate(FIRST_BOARD)
+        first = self.browser.screenshot()
+        self.browser.evaluate("(document.getElementById('first-board').remove(),"
+                              " document.getElementById('stage').style.visibility = '', true)")
+        worst = max(high for _, high in ImageChops.difference(board, first).getextrema())
+        check(worst <= 2, "the first board differs from the program's by up to %d at scale %s" % (
+            worst, self.scale))
 
     def message(self):
         return self.browser.evaluate(
@@ -262,6 +287,7 @@ def broken_pictures_or_no_webassembly(engine, site, plan_program):
         browser.wait_for("!!document.querySelector('p.needs')")
         line = browser.evaluate("document.querySelector('p.needs').textContent")
         check("WebAssembly" in line and "ブラウザ" in line, "the page says what it needs: %r" % line)
+        check(browser.evaluate("!document.getElementById('first-board')"), "no board stays that cannot be played")
 
 
 def drag_ends_when_the_page_is_left(browser, game, letter):
@@ -290,6 +316,7 @@ def scale_two(engine, site, plan_program):
     with Server(site) as server:
         with launch(engine, 1024, 768) as browser:
             game = Game(browser, server.url)
+            game.check_first_board()
             one = browser.screenshot().crop((int(game.left), int(game.top), int(game.left) + SCENE[0],
                                              int(game.top) + SCENE[1]))
             labels = browser.evaluate("['Label1', 'lblPicFile'].map(id => (e => "
@@ -298,6 +325,7 @@ def scale_two(engine, site, plan_program):
         with launch(engine, 2048, 1536) as browser:
             game = Game(browser, server.url)
             check(game.scale == 2, "scale 2 at 2048 x 1536, not %s" % game.scale)
+            game.check_first_board()
             shot = browser.screenshot()
             left, top = int(game.left), int(game.top)
             check((left, top) == (game.left, game.top), "the scene stands on whole pixels")

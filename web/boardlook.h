@@ -1,0 +1,50 @@
+#pragma once
+
+#include "controls/pixels.h"
+#include "controls/scene.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// How the page shows the scene, in the words of the browser's style sheets:
+// shared by the program, which writes it into the page as the game goes, and
+// by the build's first board (web/firstboard.cpp), which writes it into the
+// page's files before any program runs, so that the two show the same pixels.
+
+// A control shown by an element of its own.
+struct ShownControl {
+    const Control* control;
+    const char* tag; // the element's
+    std::string id;
+};
+
+/** The controls shown above the slots, in the order they stand, later above earlier: the labels, the pad, every
+    block above the pad, as in the window. */
+std::vector<ShownControl> shownControls(const Scene& scene);
+
+/** "#rrggbb" for a 0x00BBGGRR colour. */
+std::string cssColour(Colour colour);
+
+// Faces that show Japanese, after the labels' own: the free ones a Linux
+// machine has, then those of Android and ChromeOS, macOS and iPadOS, Windows.
+inline constexpr const char* JAPANESE_FACES
+    = "\"MS PGothic\", IPAPGothic, IPAGothic, \"Noto Sans JP\", \"Noto Sans CJK JP\", "
+      "\"Hiragino Kaku Gothic ProN\", \"Hiragino Sans\", Meiryo, \"Yu Gothic\", sans-serif";
+
+/** A label's look, text aside: (CSS property, value) pairs, each length written by `length`, a
+    std::string(double) of the scene's pixels at scale 1. */
+template <typename Length>
+std::vector<std::pair<const char*, std::string>> labelLook(const Label& label, const Length& length)
+{
+    constexpr double PIXELS_A_POINT = 4.0 / 3.0; // as CSS has them
+    const Font& font = label.Font();
+    return {
+        {"background-color", cssColour(label.BackColor())},
+        {"color", cssColour(label.ForeColor())},
+        {"font",
+         std::string(font.Bold ? "bold " : "") + length(font.Size * PIXELS_A_POINT) + " \"" + font.Name + "\", "
+             + JAPANESE_FACES},
+        {"line-height", length(toPixels(label.Height()))},
+    };
+}

@@ -1,0 +1,230 @@
+// zentrik-first-board <picture folder> <output folder>: the page's board as
+// the start-up leaves it, written for index.html to show before the program
+// has arrived and run, which takes it over once its own board stands:
+//
+//   first-board.png   the slots, the pad and the blocks, on clear, at scale 1
+//   first-board.css   the board's places and looks at the scale the page
+//                     takes, for the page's style sheet
+//   first-board.html  the board's markup, for index.html
+//
+// A browser shows it as it shows any page, as soon as the picture is
+// decoded: WebKit has the program running only after 35 ms, and builds its
+// board in another 70. The picture is drawn as the page draws the board, and
+// the texts and looks come from web/boardlook.cpp, as the page's do.
+
+#include "controls/gifdecoder.h"
+#include "controls/pixels.h"
+#include "design/background.h"
+#include "design/colours.h"
+#include "pictures/pngfile.h"
+#include "rules/gameform.h"
+#include "rules/startup.h"
+#include "web/boardlook.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The largest whole scale the style sheet names: a viewport 8 times the
+// scene's, 8048 x 5944 pixels, is beyond any screen a school has.
+constexpr int LARGEST_SCALE = 8;
+
+// The board's pixels at scale 1, as 0xAARRGGBB (0 is clear), drawn as the
+// page draws them: the slots in order, then the pad and the blocks, each
+// control's colour under its picture.
+class Board {
+public:
+    Board(int width, int height)
+        : m_width(width)
+        , m_height(height)
+        , m_pixels(static_cast<size_t>(width) * height, 0)
+    {
+    }
+
+    void fill(int left, int top, int width, int height, uint32_t colour)
+    {
+        for (int y = std::max(top, 0); y < std::min(top + height, m_height); ++y)
+            for (int x = std::max(left, 0); x < std::min(left + width, m_width); ++x)
+                m_pixels[static_cast<size_t>(y) * m_width + x] = colour;
+    }
+
+    // The picture from the control's top left, as much of it as the control holds; clear pixels leave the board.
+    void draw(const Control& control, const Picture& picture)
+    {
+        const int left = toPixels(control.Left());
+        const int top = toPixels(control.Top());
+        const int width = std::min(toPixels(control.Width()), picture.width());
+        const int height = std::min(toPixels(control.Height()), picture.height());
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const uint32_t pixel = picture.pixel(x, y);
+                if (pixel >> 24 != 0 && left + x >= 0 && left + x < m_width && top + y >= 0 && top + y < m_height)
+                    m_pixels[static_cast<size_t>(top + y) * m_width + left + x] = pixel;
+            }
+    }
+
+    // A palette PNG, its first entry clear.
+    std::vector<uint8_t> png() const
+    {
+        std::vector<uint32_t> palette{0};
+        std::vector<uint8_t> indexes(m_pixels.size());
+        for (size_t i = 0; i < m_pixels.size(); ++i) {
+            const uint32_t pixel = m_pixels[i];
+            if (pixel >> 24 != 0 && pixel >> 24 != 0xFF)
+                throw std::runtime_error("a picture of the board is partly transparent");
+            const uint32_t colour = pixel == 0 ? 0 : pixel & 0xFFFFFF;
+            auto found = std::find(palette.begin(), palette.end(), colour);
+            if (pixel != 0 && found == palette.begin())
+                found = std::find(palette.begin() + 1, palette.end(), colour);
+            if (found == palette.end()) {
+                palette.push_back(colour);
+                found = palette.end() - 1;
+            }
+            indexes[i] = static_cast<uint8_t>(found - palette.begin());
+        }
+        return encodeIndexedPng(m_width, m_height, indexes, palette, 0);
+    }
+
+private:
+    int m_width;
+    int m_height;
+    std::vector<uint32_t> m_pixels;
+};
+
+// A length in the style sheet: `pixels` of the scene at the page's scale,
+// one scene pixel being --u.
+std::string scaled(double pixels)
+{
+    std::ostringstream text;
+    text << "calc(var(--u) * " << pixels << ')';
+    return text.str();
+}
+
+std::string escapeHtml(const std::string& text)
+{
+    std::string escaped;
+    for (char c : text) {
+        switch (c) {
+        case '&': escaped += "&amp;"; break;
+        case '<': escaped += "&lt;"; break;
+        case '>': escaped += "&gt;"; break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+bool crosses(const Control& a, const Control& b)
+{
+    return toPixels(a.Left()) < toPixels(b.Left() + b.Width()) && toPixels(b.Left()) < toPixels(a.Left() + a.Width())
+        && toPixels(a.Top()) < toPixels(b.Top() + b.Height()) && toPixels(b.Top()) < toPixels(a.Top() + a.Height());
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& text)
+{
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+    if (!file.flush())
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+void writeFirstBoard(const std::filesystem::path& pictureFolder, const std::filesystem::path& folder)
+{
+    GameForm form([&](const std::string& name) { return LoadPicture(pictureFolder / "design" / name); });
+    // The page has no frame: the board is the window's client area as designed.
+    const int width = toPixels(form.Form1.Width());
+    const int height = toPixels(form.Form1.Height());
+    Form_Load(form);
+
+    Board board(width, height);
+    for (const Image& slot : form.img_alpha)
+        if (slot.Visible() && slot.Picture())
+            board.draw(slot, *slot.Picture());
+
+    std::ostringstream css;
+    std::ostringstream html;
+    // --u is a pixel of the scene at the page's scale: the largest whole
+    // scale that fits the viewport, or the fit where the scene is larger.
+    css << ":root { --u: 1px; }\n";
+    for (int scale = 2; scale <= LARGEST_SCALE; ++scale)
+        css << "@media (width >= " << width * scale << "px) and (height >= " << height * scale
+            << "px) { :root { --u: " << scale << "px; } }\n";
+    // Below scale 1, the side that fits the viewport sets it; no min(): Firefox
+    // rounds the smaller length to its sixtieths of a pixel before scaling it.
+    css << "@media (aspect-ratio <= " << width << " / " << height << ") and (width < " << width
+        << "px) { :root { --u: calc(100vw / " << width << "); } }\n"
+        << "@media (aspect-ratio > " << width << " / " << height << ") and (height < " << height
+        << "px) { :root { --u: calc(100vh / " << height << "); } }\n"
+        << "body { background-color: " << cssColour(form.Form1.BackColor())
+        << "; }\n"
+        // Centred on whole pixels, as the program centres its board. WebKit's
+        // 100vw falls a hair short of the viewport's width, so the half is
+        // rounded down from a thousandth of a pixel above it.
+        << "#first-board {\n    width: " << scaled(width) << ";\n    height: " << scaled(height)
+        << ";\n    left: round(down, (100vw - " << scaled(width) << ") / 2 + 0.001px, 1px);\n"
+        << "    top: round(down, (100vh - " << scaled(height)
+        << ") / 2 + 0.001px, 1px);\n    background-size: " << scaled(BACKGROUND_TILE_WIDTH) << ' '
+        << scaled(BACKGROUND_TILE_HEIGHT) << ";\n}\n";
+    html << "<div id=\"first-board\" aria-hidden=\"true\"><img src=\"first-board.png\" alt=\"\">";
+
+    std::vector<const Control*> drawn;
+    for (const ShownControl& shown : shownControls(form)) {
+        const Control& control = *shown.control;
+        if (!control.Visible())
+            continue;
+        if (const auto* label = dynamic_cast<const Label*>(&control)) {
+            // One picture holds all the rest: it can stand under a label only where nothing of it is.
+            for (const Control* under : drawn)
+                if (crosses(*under, control))
+                    throw std::runtime_error(control.Name() + " stands over " + under->Name());
+            css << "#first-" << shown.id << " {\n    left: " << scaled(toPixels(control.Left()))
+                << ";\n    top: " << scaled(toPixels(control.Top()))
+                << ";\n    width: " << scaled(toPixels(control.Width()))
+                << ";\n    height: " << scaled(toPixels(control.Height())) << ";\n";
+            for (const auto& [property, value] : labelLook(*label, scaled))
+                css << "    " << property << ": " << value << ";\n";
+            css << "}\n";
+            html << "<div class=\"label\" id=\"first-" << shown.id << "\">" << escapeHtml(label->Caption()) << "</div>";
+            continue;
+        }
+        if (const auto* box = dynamic_cast<const PictureBox*>(&control)) {
+            board.fill(toPixels(control.Left()), toPixels(control.Top()), toPixels(control.Width()),
+                       toPixels(control.Height()), 0xFF000000 | toRgb(box->BackColor()));
+            if (box->Picture())
+                board.draw(control, *box->Picture());
+        }
+        drawn.push_back(&control);
+    }
+    html << "</div>\n";
+
+    const std::vector<uint8_t> png = board.png();
+    writeFile(folder / "first-board.png", std::string(png.begin(), png.end()));
+    writeFile(folder / "first-board.css", css.str());
+    writeFile(folder / "first-board.html", html.str());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::cerr << "usage: zentrik-first-board <picture folder> <output folder>\n";
+        return 2;
+    }
+    try {
+        writeFirstBoard(argv[1], argv[2]);
+    } catch (const std::exception& error) {
+        std::cerr << "zentrik-first-board: " << error.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
