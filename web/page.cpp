@@ -55,8 +55,9 @@ Page::Progress Page::build()
     // The start in pieces, each short on a slow tablet, so that the browser
     // is never held up for long. The scene stays hidden until reveal(): the
     // first frame that shows it shows the whole board.
-    constexpr size_t PICTURES_A_PIECE = 2;
-    constexpr size_t SLOT_CANVASES_A_PIECE = 10;
+    constexpr size_t PICTURES_A_PIECE = 1;
+    constexpr size_t SLOT_CANVASES_A_PIECE = 3;
+    constexpr size_t ELEMENTS_A_PIECE = 3;
     if (m_strokes.decodeAhead(PICTURES_A_PIECE))
         return Progress::More;
     if (!m_form) {
@@ -100,18 +101,23 @@ Page::Progress Page::build()
         m_slots->paintFirst(SLOT_CANVASES_A_PIECE);
         return Progress::More;
     }
-    if (m_pad.isNull()) {
-        mark("slots");
-        for (const ShownControl& shown : shownControls(form)) {
-            show(*shown.control, shown.tag, shown.id);
-            if (shown.control == &form.Picture1)
+    const std::vector<ShownControl> elements = shownControls(form);
+    if (m_shown.size() < elements.size()) {
+        if (m_shown.empty())
+            mark("slots");
+        const size_t end = std::min(m_shown.size() + ELEMENTS_A_PIECE, elements.size());
+        for (size_t next = m_shown.size(); next < end; ++next) {
+            const ShownControl& element = elements[next];
+            show(*element.control, element.tag, element.id);
+            if (element.control == &form.Picture1) {
                 m_pad = m_shown.back().element;
+                m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
+            }
             for (int index = 0; index < PIECE_COUNT; ++index)
-                if (shown.control == &form.Piece[index])
+                if (element.control == &form.Piece[index])
                     m_pieces[index] = m_shown.back().element;
         }
-        m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
-        return Progress::MoreAfterABreath;
+        return end < elements.size() ? Progress::More : Progress::MoreAfterABreath;
     }
     // Until now the scene took no part in the page's layout, whatever frames
     // the browser drew meanwhile. It is laid out once, whole, in a task of

@@ -21,6 +21,13 @@ Module['onAbort'] = function () {
 performance.mark('zentrik-script');
 Module['onRuntimeInitialized'] = function () {
     performance.mark('zentrik-runtime');
+    // The program's main in a task of its own, after the one that
+    // instantiated the WebAssembly and set up its runtime.
+    var channel = new MessageChannel();
+    channel.port1.onmessage = function () {
+        Module['callMain']([]);
+    };
+    channel.port2.postMessage(null);
 };
 
 // The first frame that shows the whole board, the first board's or the
