@@ -7,8 +7,10 @@ samples behind each median and 99th percentile.
 
 transfer: the bytes of a first visit as a static server sends them gzipped,
 against the 120 KB budget. first frame: navigation start to the animation
-frame in which the whole board is on screen (the game's own mark after the
-board's last paint, zentrik-first-frame), beside a bare page with one
+frame in which the whole board is on screen (the game's own mark,
+zentrik-first-frame, in the frame after the first board that index.html
+holds is shown, its pictures decoded, or after the program's own board
+shows, whichever comes first), beside a bare page with one
 1006 x 743 picture marked the same way after the picture's decode(); median
 of LOADS loads of each, every load a first visit from a server on an origin
 of its own. pointer to frame: from a pad move's input to the animation frame
