@@ -164,6 +164,14 @@ void buildPiece(emscripten::val)
         cannotStart(error);
         return;
     }
+    // The slots show through pictures of their canvases, which the browser
+    // makes a moment after they are drawn.
+    emscripten::val::module_property("slotPicturesReady")().call<void>("then",
+                                                                       emscripten::val::module_property("boardStands"));
+}
+
+void boardStands(emscripten::val)
+{
     boardBuilt = true;
     revealWhenReady();
 }
@@ -179,6 +187,7 @@ EMSCRIPTEN_BINDINGS(zentrik)
     emscripten::function("okClicked", &okClicked);
     emscripten::function("ignore", &ignore);
     emscripten::function("buildPiece", &buildPiece);
+    emscripten::function("boardStands", &boardStands);
     emscripten::function("backgroundDecoded", &backgroundDecoded);
     emscripten::function("backgroundFailed", &backgroundFailed);
 }

@@ -1,31 +1,89 @@
 // The slots' canvases, made and drawn in bulk: one call from the program for
 // all of them, where a call for each canvas and each slot would cost more in
 // crossing between the program and the page than the drawing itself.
+//
+// The canvases stay out of the page: each shows through a picture of itself,
+// an <img> made anew from it after each drawing. WebKit composites every
+// canvas of a page again in every frame, and a dozen of them under a moving
+// block doubled its slowest frames; pictures cost it nothing while they do
+// not change. The picture follows its canvas a moment later, once it is
+// encoded and decoded; while one is on its way its <img> has data-drawing,
+// and Module['slotPicturesReady'] is a promise of them all.
 
-// Adds a canvas to `parent` for each rectangle in `bounds` (left, top, right,
-// bottom, in pixels) and returns their 2D contexts.
+var slotPicturesPending = 0;
+var slotPicturesSettled = null; // resolves the promise below when none is pending
+Module['slotPicturesReady'] = function () {
+    return slotPicturesPending === 0 ? Promise.resolve()
+        : new Promise(function (resolve) { slotPicturesSettled = resolve; });
+};
+
+function slotPictureDone() {
+    if (--slotPicturesPending === 0 && slotPicturesSettled) {
+        slotPicturesSettled();
+        slotPicturesSettled = null;
+    }
+}
+
+// Shows what `canvas` holds now through its picture. A later drawing of the
+// same canvas outruns an earlier one still on its way; a browser that
+// cannot encode the canvas shows the canvas itself.
+function showSlotCanvas(canvas) {
+    var img = canvas.shown;
+    var drawing = ++canvas.drawings;
+    ++slotPicturesPending;
+    img.setAttribute('data-drawing', '');
+    canvas.toBlob(function (blob) {
+        if (drawing !== canvas.drawings) {
+            slotPictureDone();
+            return;
+        }
+        if (!blob) {
+            canvas.style.cssText = img.style.cssText;
+            img.replaceWith(canvas);
+            canvas.shown = canvas;
+            slotPictureDone();
+            return;
+        }
+        var url = URL.createObjectURL(blob);
+        var replaced = img.src;
+        img.src = url;
+        img.decode().catch(function () {}).then(function () {
+            if (replaced)
+                URL.revokeObjectURL(replaced);
+            if (drawing === canvas.drawings)
+                img.removeAttribute('data-drawing');
+            slotPictureDone();
+        });
+    });
+}
+
+// Adds a picture to `parent` for each rectangle in `bounds` (left, top,
+// right, bottom, in pixels) and returns the 2D contexts of their canvases.
 Module['makeSlotCanvases'] = function (parent, bounds) {
     var contexts = [];
-    var canvases = document.createDocumentFragment();
+    var pictures = document.createDocumentFragment();
     for (var i = 0; i < bounds.length; i += 4) {
         var canvas = document.createElement('canvas');
         canvas.width = bounds[i + 2] - bounds[i];
         canvas.height = bounds[i + 3] - bounds[i + 1];
-        canvases.appendChild(canvas);
+        canvas.drawings = 0;
+        canvas.shown = document.createElement('img');
+        canvas.shown.alt = '';
+        pictures.appendChild(canvas.shown);
         var context = canvas.getContext('2d');
         // Each picture pixel lands on one canvas pixel, never blended with its neighbours.
         context.imageSmoothingEnabled = false;
         contexts.push(context);
     }
-    parent.appendChild(canvases);
+    parent.appendChild(pictures);
     return contexts;
 };
 
-// Lays each canvas out at `scale` CSS pixels to its pixel.
+// Lays each canvas's picture out at `scale` CSS pixels to its pixel.
 Module['placeSlotCanvases'] = function (contexts, bounds, scale) {
     for (var i = 0; i < contexts.length; ++i) {
         var b = 4 * i;
-        contexts[i].canvas.style.cssText = 'left:' + bounds[b] * scale + 'px;top:' + bounds[b + 1] * scale
+        contexts[i].canvas.shown.style.cssText = 'left:' + bounds[b] * scale + 'px;top:' + bounds[b + 1] * scale
             + 'px;width:' + (bounds[b + 2] - bounds[b]) * scale + 'px;height:' + (bounds[b + 3] - bounds[b + 1]) * scale + 'px';
     }
 };
@@ -34,11 +92,15 @@ Module['placeSlotCanvases'] = function (contexts, bounds, scale) {
 // canvas, then
 //   0 (clip and clear): the rectangle's left, top, width and height;
 //   1 (draw): the picture in `sources`, its width and height shown, the left and top;
-//   2 (done): nothing (the clip ends).
+//   2 (done): nothing (the clip ends);
+// then shows each canvas drawn on.
 Module['drawSlots'] = function (contexts, sources, commands) {
+    var drawn = [];
     for (var i = 0; i < commands.length; i += 7) {
         var context = contexts[commands[i + 1]];
         var a = commands[i + 2], b = commands[i + 3], c = commands[i + 4], d = commands[i + 5];
+        if (drawn.indexOf(context) < 0)
+            drawn.push(context);
         if (commands[i] === 0) {
             context.save();
             context.beginPath();
@@ -51,4 +113,6 @@ Module['drawSlots'] = function (contexts, sources, commands) {
             context.restore();
         }
     }
+    for (var j = 0; j < drawn.length; ++j)
+        showSlotCanvas(drawn[j].canvas);
 };

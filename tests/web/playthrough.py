@@ -124,16 +124,21 @@ class Game:
         return "%02x%02x%02x" % shot.getpixel((int(x), int(y)))
 
     def check_letter(self, letter):
-        shot = self.browser.screenshot()
+        shot = self.shot()
         for expectation in letter["expect"]:
             seen = self.pixel(shot, expectation["at"])
             check(seen == expectation["rgb"], "after %s, %s shows %s, not %s" % (
                 letter["letter"], expectation["what"], seen, expectation["rgb"]))
 
+    def shot(self):
+        """A screenshot once the slots' pictures show their canvases' last drawing."""
+        self.browser.wait_for("!document.querySelector('#Form1 > img[data-drawing]')")
+        return self.browser.screenshot()
+
     def check_first_board(self):
         """The board index.html shows before the program runs is the
         program's, pixel for pixel; text may be drawn a shade apart."""
-        board = self.browser.screenshot()
+        board = self.shot()
         self.browser.evaluate(FIRST_BOARD)
         first = self.browser.screenshot()
         self.browser.evaluate("(document.getElementById('first-board').remove(),"
@@ -204,7 +209,7 @@ def framed_letter(engine, site, plan_program):
             browser.wait_for("navigator.serviceWorker.getRegistration().then(r => !!r && !!r.active)")
             game.check_console()
             elsewhere = [url for url in browser.requested() or []
-                         if not url.startswith((server.url, platform.url, "data:"))]
+                         if not url.startswith((server.url, "blob:" + server.url, platform.url, "data:"))]
             check(not elsewhere, "the framed page asked elsewhere: %s" % elsewhere)
             browser.frame(None)
             browser.evaluate("(s => { s.width = '800px'; s.height = '600px'; })"
@@ -242,8 +247,9 @@ def whole_game(engine, site, plan_program):
         game.check_console()
         # Chromium's and Firefox's drivers see every request; WebKit's none.
         requested = browser.requested()
-        # A data: address (Firefox's own copy of the page's icon) asks no one.
-        elsewhere = [url for url in requested or [] if not url.startswith((server.url, "data:"))]
+        # A data: address (Firefox's own copy of the page's icon) asks no one,
+        # nor does a blob: one of the page's own (the slots' pictures).
+        elsewhere = [url for url in requested or [] if not url.startswith((server.url, "blob:" + server.url, "data:"))]
         check(not elsewhere, "the page asked elsewhere: %s" % elsewhere)
 
 
@@ -354,6 +360,8 @@ def check_answers(browser, server):
     policy = browser.evaluate("document.querySelector('meta[http-equiv=Content-Security-Policy]').content")
     seen = set()
     for url, status, headers in answered:
+        if url.startswith("blob:"):
+            continue  # the page's own pictures, from its memory
         path = url[len(server.url):].split("?")[0] or "index.html"
         extension = os.path.splitext(path)[1]
         seen.add(extension)
