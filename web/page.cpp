@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 using emscripten::val;
 
@@ -173,12 +174,13 @@ void Page::start(FetchedPictures pictures)
 void Page::show(const Control& control, const char* tag, const std::string& id)
 {
     m_shownIndex[&control] = m_shown.size();
-    Shown& shown = m_shown.emplace_back(Shown{.control = &control, .element = addElement(m_form1, tag, id)});
+    Shown& shown = m_shown.emplace_back(Shown{
+        .control = &control, .element = addElement(m_form1, tag, id), .canvas = std::string_view(tag) == "canvas"});
     if (dynamic_cast<const Label*>(&control))
         shown.element.set("className", "label");
     place(shown);
     // A canvas was painted as place() sized it.
-    if (!dynamic_cast<const PictureHolder*>(&control))
+    if (!shown.canvas)
         paint(shown);
 }
 
@@ -236,7 +238,7 @@ void Page::place(Shown& shown)
                 style.set(PROPERTIES[i], now = wanted[i].second);
         }
     }
-    if (dynamic_cast<const PictureHolder*>(&control) && (shown.canvasWidth != width || shown.canvasHeight != height)) {
+    if (shown.canvas && (shown.canvasWidth != width || shown.canvasHeight != height)) {
         // A canvas takes a new size by forgetting what it shows.
         shown.canvasWidth = width;
         shown.canvasHeight = height;
@@ -260,6 +262,8 @@ void Page::paint(Shown& shown)
     }
     if (const auto* box = dynamic_cast<const PictureBox*>(shown.control))
         style.set("backgroundColor", cssColour(box->BackColor()));
+    if (!shown.canvas)
+        return;
     const auto* holder = dynamic_cast<const PictureHolder*>(shown.control);
     const PicturePtr picture = holder ? holder->Picture() : nullptr;
     if (picture != shown.picture) {

@@ -72,6 +72,7 @@ private:
         // What the element's style says now, in CSS pixels: a block's move
         // changes its left or top alone, and only that is written.
         std::string left, top, width, height, display = "?";
+        bool canvas = false;  // the element is a canvas that shows the control's picture
         int canvasWidth = -1; // a canvas's own pixels across
         int canvasHeight = -1;
     };
