@@ -12,7 +12,6 @@
 // board in another 70. The picture is drawn as the page draws the board, and
 // the texts and looks come from web/boardlook.cpp, as the page's do.
 
-#include "controls/gifdecoder.h"
 #include "controls/pixels.h"
 #include "design/background.h"
 #include "design/colours.h"
@@ -22,12 +21,10 @@
 #include "web/boardlook.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>

@@ -122,19 +122,13 @@ void revealWhenReady()
     emscripten_set_timeout(fetchAll, 0, nullptr);
 }
 
-// The tile is decoded, or cannot be: without it the board shows on the
-// window's plain colour rather than not at all.
-void backgroundDecoded(emscripten::val)
+// The tile is decoded, or cannot be (pre.js says why in the console):
+// without it the board shows on the window's plain colour rather than not at
+// all.
+void backgroundSettles(emscripten::val)
 {
     backgroundSettled = true;
     revealWhenReady();
-}
-
-void backgroundFailed(emscripten::val)
-{
-    emscripten::val::global("console").call<void>(
-        "warn", std::string("Zentrik: the background's tile ") + Page::BACKGROUND_FILE + " could not be read");
-    backgroundDecoded(emscripten::val::undefined());
 }
 
 // Builds the scene a few pieces a task, letting the browser breathe in
@@ -188,19 +182,17 @@ EMSCRIPTEN_BINDINGS(zentrik)
     emscripten::function("ignore", &ignore);
     emscripten::function("buildPiece", &buildPiece);
     emscripten::function("boardStands", &boardStands);
-    emscripten::function("backgroundDecoded", &backgroundDecoded);
-    emscripten::function("backgroundFailed", &backgroundFailed);
+    emscripten::function("backgroundSettles", &backgroundSettles);
 }
 
 int main()
 {
     mark("main");
-    // The tile is on its way already (the page preloads it); decoding it
-    // now, beside the build, lets the first frame show it at once.
-    emscripten::val tile = emscripten::val::global("Image").new_();
-    tile.set("src", Page::BACKGROUND_FILE);
-    tile.call<emscripten::val>("decode").call<void>("then", emscripten::val::module_property("backgroundDecoded"),
-                                                    emscripten::val::module_property("backgroundFailed"));
+    // The tile is being decoded already (pre.js began as the page's script
+    // ran), beside the build, so that the board shows it at once.
+    emscripten::val::module_property("tileDecoded")
+        .call<void>("then", emscripten::val::module_property("backgroundSettles"),
+                    emscripten::val::module_property("backgroundSettles"));
     try {
         page = std::make_unique<Page>();
     } catch (const std::exception& error) {

@@ -81,7 +81,6 @@ Page::Progress Page::build()
         m_stage["style"].set("display", "none");
         m_form1 = addElement(m_stage, "div", form.Form1.Name());
         m_form1.call<void>("setAttribute", val("aria-busy"), val("true"));
-        m_form1["style"].set("backgroundImage", std::string("url(") + BACKGROUND_FILE + ")");
         // The scale is found while the page holds next to nothing to lay out.
         fitViewport();
         // The start-up reads no file: the board shows at once, while the

@@ -33,9 +33,6 @@ public:
     Page& operator=(const Page&) = delete;
     ~Page() override;
 
-    /** The file of the background's tile, which the board waits for. */
-    static constexpr const char* BACKGROUND_FILE = "background.png";
-
     // How the start goes on after a piece of the scene.
     enum class Progress {
         More,             // the next piece, in this task while it has time to spare

@@ -41,13 +41,19 @@ Module['markFirstFrame'] = function () {
 // are decoded (without the tile, on the page's colour), unless the program's
 // own board has taken its place by then. It takes no taps: the program's
 // board does, and it looks the same.
+// The background's tile is decoded once, for both boards: the page preloads
+// it, and the program waits on the same decoding (Module['tileDecoded']).
 (function () {
+    var tile = new Image();
+    tile.src = 'background.png';
+    Module['tileDecoded'] = tile.decode();
+    Module['tileDecoded'].catch(function () {
+        console.warn("Zentrik: the background's tile background.png could not be read");
+    });
     var board = document.getElementById('first-board');
     if (!board)
         return;
-    var tile = new Image();
-    tile.src = 'background.png';
-    Promise.all([board.querySelector('img').decode(), tile.decode().catch(function () {})]).then(function () {
+    Promise.all([board.querySelector('img').decode(), Module['tileDecoded'].catch(function () {})]).then(function () {
         if (!board.isConnected)
             return;
         board.className = 'shown';
