@@ -26,6 +26,11 @@ void padEvent(emscripten::val event)
     page->padEvent(event);
 }
 
+void padMoves(emscripten::val moves)
+{
+    page->padMoves(moves);
+}
+
 void pieceEvent(emscripten::val event)
 {
     page->pieceEvent(event);
@@ -176,6 +181,7 @@ void boardStands(emscripten::val)
 EMSCRIPTEN_BINDINGS(zentrik)
 {
     emscripten::function("padEvent", &padEvent);
+    emscripten::function("padMoves", &padMoves);
     emscripten::function("pieceEvent", &pieceEvent);
     emscripten::function("preventDefault", &preventDefault);
     emscripten::function("okClicked", &okClicked);

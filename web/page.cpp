@@ -150,11 +150,7 @@ void Page::start(FetchedPictures pictures)
     m_pictures = std::move(pictures);
     m_form->pictureFolder = m_pictures.folder;
 
-    listen(m_pad, "pointerdown", "padEvent");
-    listen(m_pad, "pointermove", "padEvent");
-    listen(m_pad, "pointerup", "padEvent");
-    listen(m_pad, "pointercancel", "padEvent");
-    listen(m_pad, "lostpointercapture", "padEvent");
+    val::module_property("followPad")(m_pad, val::module_property("padEvent"), val::module_property("padMoves"));
     // Presses and releases on the blocks are followed on the whole document,
     // so that a release anywhere forgets its press.
     val document = val::global("document");
@@ -200,10 +196,14 @@ void Page::controlChanged(const Control& control, Change change)
         return;
     }
     Shown& shown = m_shown[found->second];
-    if (change == Change::Appearance)
+    if (change == Change::Appearance) {
         paint(shown);
-    else
+    } else if (m_movesRunning) {
+        if (std::find(m_moved.begin(), m_moved.end(), found->second) == m_moved.end())
+            m_moved.push_back(found->second);
+    } else {
         place(shown);
+    }
 }
 
 void Page::place(Shown& shown)

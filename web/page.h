@@ -22,8 +22,9 @@
 // laid out at the scale that fits the viewport. Form1 shows the background,
 // its tile repeated by the browser; the slots are drawn on a few canvases
 // over it, the labels are text, and the blocks and the pad, which take the
-// pointer, are canvases of their own above. Pointer events (mouse, pen and
-// touch alike) on the blocks and the pad become the handlers' calls, and each
+// pointer, stand above: each block a canvas, the pad a plain box. Pointer
+// events (mouse, pen and touch alike) on the blocks and the pad become the
+// handlers' calls, the pad's moves handed on once a frame (web/pad.js), and each
 // property change the controls report is shown where it shows.
 class Page : private ControlObserver {
 public:
@@ -51,6 +52,8 @@ public:
 
     // The page's events, handed on by the functions the page calls.
     void padEvent(const emscripten::val& event);
+    /** The pad's moves since the last frame, in order, as web/pad.js hands them on. */
+    void padMoves(const emscripten::val& moves);
     void pieceEvent(const emscripten::val& event);
     void fitViewport();
     bool keyDown(const std::string& key);
@@ -79,7 +82,7 @@ private:
     void place(Shown& shown);
     void paint(Shown& shown);
     std::optional<int> pieceAt(const emscripten::val& element) const;
-    void readPadPosition(const emscripten::val& event);
+    void readPadPosition(double clientX, double clientY);
     void endDrag(int16_t button, int16_t shift);
     // Runs one handler; a failure is told and the game goes on.
     void handle(const std::function<void()>& handler);
@@ -107,6 +110,10 @@ private:
     double m_padTop = 0;
     float m_lastX = 0;
     float m_lastY = 0;
+    // While a frame's moves run, the elements they move, placed once after
+    // the last: a frame shows only where each block ends up.
+    bool m_movesRunning = false;
+    std::vector<size_t> m_moved; // indexes into m_shown
     // Presses on blocks not yet lifted: pointer -> block.
     std::map<int, int> m_presses;
 };

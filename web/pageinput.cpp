@@ -9,6 +9,7 @@
 #include "rules/selection.h"
 
 #include <filesystem>
+#include <vector>
 
 using emscripten::val;
 
@@ -26,16 +27,24 @@ int16_t buttonCode(const val& event)
 }
 
 // The buttons held, in the same numbering, which Pointer Events share.
-int16_t buttonsCode(const val& event)
+int16_t buttonsCode(int buttons)
 {
-    return static_cast<int16_t>(event["buttons"].as<int>() & 7);
+    return static_cast<int16_t>(buttons & 7);
+}
+
+int16_t shiftCode(bool shift, bool ctrl, bool alt)
+{
+    return static_cast<int16_t>((shift ? 1 : 0) | (ctrl ? 2 : 0) | (alt ? 4 : 0));
 }
 
 int16_t shiftCode(const val& event)
 {
-    return static_cast<int16_t>((event["shiftKey"].as<bool>() ? 1 : 0) | (event["ctrlKey"].as<bool>() ? 2 : 0)
-                                | (event["altKey"].as<bool>() ? 4 : 0));
+    return shiftCode(event["shiftKey"].as<bool>(), event["ctrlKey"].as<bool>(), event["altKey"].as<bool>());
 }
+
+// A move as web/pad.js hands it on: the pointer, clientX, clientY, buttons,
+// and whether Shift, Ctrl and Alt are held.
+constexpr size_t MOVE_FIELDS = 7;
 
 } // namespace
 
@@ -54,25 +63,39 @@ void Page::padEvent(const val& event)
         const val box = m_pad.call<val>("getBoundingClientRect");
         m_padLeft = box["left"].as<double>();
         m_padTop = box["top"].as<double>();
-        readPadPosition(event);
+        readPadPosition(event["clientX"].as<double>(), event["clientY"].as<double>());
         handle([&] { Picture1_MouseDown(*m_form, buttonCode(event), shiftCode(event), m_lastX, m_lastY); });
         return;
     }
     if (m_padPointer != pointer)
         return;
-    if (type == "pointermove") {
-        readPadPosition(event);
-        handle([&] { Picture1_MouseMove(*m_form, buttonsCode(event), shiftCode(event), m_lastX, m_lastY); });
-        return;
-    }
     // Lifted, cancelled, or the capture lost: each ends the drag as a release
     // does, so no drag runs on with nothing held.
     int16_t button = 0;
     if (type == "pointerup") {
-        readPadPosition(event);
+        readPadPosition(event["clientX"].as<double>(), event["clientY"].as<double>());
         button = buttonCode(event);
     }
     endDrag(button, shiftCode(event));
+}
+
+void Page::padMoves(const val& moves)
+{
+    const std::vector<double> fields = emscripten::convertJSArrayToNumberVector<double>(moves);
+    m_movesRunning = true;
+    for (size_t at = 0; at + MOVE_FIELDS <= fields.size(); at += MOVE_FIELDS) {
+        const double* move = &fields[at];
+        if (m_padPointer != static_cast<int>(move[0]))
+            continue;
+        readPadPosition(move[1], move[2]);
+        const int16_t buttons = buttonsCode(static_cast<int>(move[3]));
+        const int16_t shift = shiftCode(move[4] != 0, move[5] != 0, move[6] != 0);
+        handle([&] { Picture1_MouseMove(*m_form, buttons, shift, m_lastX, m_lastY); });
+    }
+    m_movesRunning = false;
+    for (const size_t moved : m_moved)
+        place(m_shown[moved]);
+    m_moved.clear();
 }
 
 void Page::focusLost()
@@ -94,11 +117,11 @@ void Page::endDrag(int16_t button, int16_t shift)
     handle([&] { Picture1_MouseUp(*m_form, button, shift, m_lastX, m_lastY); });
 }
 
-void Page::readPadPosition(const val& event)
+void Page::readPadPosition(double clientX, double clientY)
 {
     // Twips of the pad at any scale.
-    m_lastX = static_cast<float>((event["clientX"].as<double>() - m_padLeft) / m_scale * TWIPS_PER_PIXEL);
-    m_lastY = static_cast<float>((event["clientY"].as<double>() - m_padTop) / m_scale * TWIPS_PER_PIXEL);
+    m_lastX = static_cast<float>((clientX - m_padLeft) / m_scale * TWIPS_PER_PIXEL);
+    m_lastY = static_cast<float>((clientY - m_padTop) / m_scale * TWIPS_PER_PIXEL);
 }
 
 void Page::pieceEvent(const val& event)
