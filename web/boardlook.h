@@ -26,10 +26,19 @@ std::vector<ShownControl> shownControls(const Scene& scene);
 /** "#rrggbb" for a 0x00BBGGRR colour. */
 std::string cssColour(Colour colour);
 
-// Faces that show Japanese, after the labels' own: the free ones a Linux
-// machine has, then those of Android and ChromeOS, macOS and iPadOS, Windows.
+// The free face with the metrics of the labels' own, which stands in for it
+// where it is missing, as on every Linux machine. It comes first, before the
+// labels' own: a browser that has it is spared looking up the faces it lacks
+// before it, which in Chromium on Linux made the page's first layout, the
+// first with Japanese text, twice as long (13 against 6 ms). A browser that
+// lacks it goes on to the labels' own face at the cost of one look-up.
+inline constexpr const char* STAND_IN_FACE = "IPAPGothic";
+
+// Faces that show Japanese, after the labels' own: the free one a Linux
+// machine may have besides, then those of Android and ChromeOS, macOS and
+// iPadOS, Windows.
 inline constexpr const char* JAPANESE_FACES
-    = "\"MS PGothic\", IPAPGothic, IPAGothic, \"Noto Sans JP\", \"Noto Sans CJK JP\", "
+    = "\"MS PGothic\", IPAGothic, \"Noto Sans JP\", \"Noto Sans CJK JP\", "
       "\"Hiragino Kaku Gothic ProN\", \"Hiragino Sans\", Meiryo, \"Yu Gothic\", sans-serif";
 
 /** A label's look, text aside: (CSS property, value) pairs, each length written by `length`, a
@@ -43,8 +52,8 @@ std::vector<std::pair<const char*, std::string>> labelLook(const Label& label, c
         {"background-color", cssColour(label.BackColor())},
         {"color", cssColour(label.ForeColor())},
         {"font",
-         std::string(font.Bold ? "bold " : "") + length(font.Size * PIXELS_A_POINT) + " \"" + font.Name + "\", "
-             + JAPANESE_FACES},
+         std::string(font.Bold ? "bold " : "") + length(font.Size * PIXELS_A_POINT) + " " + STAND_IN_FACE + ", \""
+             + font.Name + "\", " + JAPANESE_FACES},
         {"line-height", length(toPixels(label.Height()))},
     };
 }
