@@ -4,6 +4,7 @@
 # SITE/zentrik.<hash>.js, the STYLES one after the other become
 # SITE/zentrik.<hash>.css, and PAGE, given the three names and the markup of
 # BOARD in place of its <!-- first board --> line, becomes SITE/index.html.
+# The script readies its file system after it has run (pre.js).
 # The three names go to NAMES, one a line, for the service worker's list;
 # files of earlier builds are removed from SITE.
 #
@@ -31,6 +32,8 @@ endfunction()
 content_name(wasm zentrik wasm ${PROGRAM}/zentrik.wasm)
 file(READ ${PROGRAM}/zentrik.js script)
 replace_once(script "\"zentrik.wasm\"" "\"${wasm}\"" "The compiled script")
+# Its file system is readied in a task of its own (see pre.js).
+replace_once(script "FS.staticInit();" "Module[\"readyFileSystemLater\"]();" "The compiled script")
 set(named_script ${PROGRAM}/zentrik.named.js)
 file(WRITE ${named_script} "${script}")
 content_name(js zentrik js ${named_script})
