@@ -149,7 +149,7 @@ def swept(browser, pad, moves):
 
 
 def swept_pointer_to_frame(site, bare, count, engine):
-    """Both pages in one browser, their moves in four sweeps of a quarter each,
+    """Both pages in one browser, each page's moves in two sweeps of half,
     in the order game, bare, bare, game: a browser's first sweeps run slower
     than its later ones, and neither page is measured only fresh or only warm."""
     game, reference = [], []
@@ -162,12 +162,12 @@ def swept_pointer_to_frame(site, bare, count, engine):
                     "(r => [r.left, r.top])(document.getElementById('Form1').getBoundingClientRect())")
                 browser.evaluate(MEASURE % "Picture1")
                 browser.mouse([(left + 589, top + 559)])
-                game += swept(browser, (left + 800, top + 570), count // 4)
+                game += swept(browser, (left + 800, top + 570), count // 2)
             else:
                 browser.open(bare_server.url + "bare-drag.html")
                 browser.wait_for("document.readyState === 'complete'")
                 browser.evaluate(MEASURE % "pad")
-                reference += swept(browser, (800, 570), count // 4)
+                reference += swept(browser, (800, 570), count // 2)
     say("pointer to frame in %s: %d and %d moves" % (engine, len(game), len(reference)))
     return game, reference
 
