@@ -164,9 +164,11 @@ def framed_letter(engine, site, plan_program):
     """A course page on another origin holds the page in a frame. The board
     stands whole in the frame at its scale, as in a viewport of the frame's
     size, and letter A plays by mouse and touch: each drag leaves the frame
-    and comes back, and is let go outside it once its block has dropped; the
-    picture that fails is told inside the frame. Made smaller, the frame
-    still shows the whole board."""
+    and comes back, and is let go outside it once its block has dropped,
+    the block passing its slot and leaving it within a frame in WebKit: each
+    move must reach the rules, not only a frame's last; the picture that
+    fails is told inside the frame. Made smaller, the frame still shows the
+    whole board."""
     # One picture answered with a page, as a platform answers for a session
     # that ran out; a 404 would keep the service worker from installing.
     broken = "c_down2b.gif"
