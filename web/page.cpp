@@ -31,6 +31,10 @@ Page::Page()
     , m_pieces(PIECE_COUNT, val::null())
     , m_pad(val::null())
 {
+}
+
+void Page::makeMessage()
+{
     // Failures are told inside the page, never by alert(), which would freeze
     // a kiosk's only window. The button or Enter closes the message. The
     // button closes it itself: a learning platform's sandboxed frame may
@@ -59,6 +63,13 @@ Page::Progress Page::build()
     constexpr size_t PICTURES_A_PIECE = 1;
     constexpr size_t SLOT_CANVASES_A_PIECE = 3;
     constexpr size_t ELEMENTS_A_PIECE = 3;
+    if (m_message.isNull()) {
+        // The first elements are the program's first calls into the page,
+        // whose code the browser prepares as each is first made: on a first
+        // visit the costliest step for its size, so it has a task of its own.
+        makeMessage();
+        return Progress::MoreAfterABreath;
+    }
     if (m_strokes.decodeAhead(PICTURES_A_PIECE))
         return Progress::More;
     if (!m_form) {

@@ -28,7 +28,7 @@
 // property change the controls report is shown where it shows.
 class Page : private ControlObserver {
 public:
-    /** The page's message; the scene is built by build(). */
+    /** Nothing yet: the page's message and its scene are built by build(). */
     Page();
     Page(const Page&) = delete;
     Page& operator=(const Page&) = delete;
@@ -77,6 +77,7 @@ private:
         int canvasHeight = -1;
     };
 
+    void makeMessage();
     void show(const Control& control, const char* tag, const std::string& id);
     void controlChanged(const Control& control, Change change) override;
     void place(Shown& shown);

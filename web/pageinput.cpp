@@ -170,7 +170,7 @@ bool Page::keyDown(const std::string& key)
 
 bool Page::closeMessage()
 {
-    if (!m_message["open"].as<bool>())
+    if (m_message.isNull() || !m_message["open"].as<bool>())
         return false;
     m_message.call<void>("close");
     return true;
