@@ -26,15 +26,6 @@ void mark(const char* name)
     val::global("performance").call<void>("mark", std::string("zentrik-") + name);
 }
 
-void CanvasPictures::draw(val& context, int width, int height, const PicturePtr& picture, bool clear)
-{
-    // A picture's every pixel replaces the canvas's, transparent ones too.
-    if (clear && (!picture || picture->width() < width || picture->height() < height))
-        context.call<void>("clearRect", 0, 0, width, height);
-    if (picture)
-        context.call<void>("putImageData", converted(picture).imageData, 0, 0);
-}
-
 const val& CanvasPictures::source(const PicturePtr& picture)
 {
     Converted& entry = converted(picture);

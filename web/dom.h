@@ -20,15 +20,12 @@ std::string px(double pixels);
 /** Marks a moment of the start on the page's performance timeline ("zentrik-NAME"), for the bench and DevTools. */
 void mark(const char* name);
 
-// Draws pictures on canvases, each picture converted to the canvas's own
-// form once: the 77 slots show a dozen pictures between them.
+// Pictures as canvases of the page, each picture converted to the canvas's
+// own form once: the 77 slots show a dozen pictures between them.
 class CanvasPictures {
 public:
-    /** Draws `picture` 1:1 from the top left of a canvas of width x height pixels, over the canvas cleared first
-        where the picture does not cover it (`clear`: unless it is clear already); transparent pixels stay clear. */
-    void draw(emscripten::val& context, int width, int height, const PicturePtr& picture, bool clear);
-
-    /** A canvas of its own, in no document, that shows `picture`, for other canvases to draw from. */
+    /** A canvas of its own, in no document, that shows `picture`, for other canvases to draw from and the blocks
+        to show. */
     const emscripten::val& source(const PicturePtr& picture);
 
 private:

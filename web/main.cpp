@@ -163,10 +163,10 @@ void buildPiece(emscripten::val)
         cannotStart(error);
         return;
     }
-    // The slots show through pictures of their canvases, which the browser
-    // makes a moment after they are drawn.
-    emscripten::val::module_property("slotPicturesReady")().call<void>("then",
-                                                                       emscripten::val::module_property("boardStands"));
+    // The slots and the blocks show through pictures of canvases, which the
+    // browser makes a moment after they are drawn.
+    emscripten::val::module_property("picturesReady")().call<void>("then",
+                                                                   emscripten::val::module_property("boardStands"));
 }
 
 void boardStands(emscripten::val)

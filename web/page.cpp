@@ -119,7 +119,7 @@ Page::Progress Page::build()
         const size_t end = std::min(m_shown.size() + ELEMENTS_A_PIECE, elements.size());
         for (size_t next = m_shown.size(); next < end; ++next) {
             const ShownControl& element = elements[next];
-            show(*element.control, element.tag, element.id);
+            show(*element.control, element.id);
             if (element.control == &form.Picture1) {
                 m_pad = m_shown.back().element;
                 m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
@@ -177,17 +177,14 @@ void Page::start(FetchedPictures pictures)
     }
 }
 
-void Page::show(const Control& control, const char* tag, const std::string& id)
+void Page::show(const Control& control, const std::string& id)
 {
     m_shownIndex[&control] = m_shown.size();
-    Shown& shown = m_shown.emplace_back(Shown{
-        .control = &control, .element = addElement(m_form1, tag, id), .canvas = std::string_view(tag) == "canvas"});
+    Shown& shown = m_shown.emplace_back(Shown{.control = &control, .element = addElement(m_form1, "div", id)});
     if (dynamic_cast<const Label*>(&control))
         shown.element.set("className", "label");
     place(shown);
-    // A canvas was painted as place() sized it.
-    if (!shown.canvas)
-        paint(shown);
+    paint(shown);
 }
 
 void Page::controlChanged(const Control& control, Change change)
@@ -248,17 +245,6 @@ void Page::place(Shown& shown)
                 style.set(PROPERTIES[i], now = wanted[i].second);
         }
     }
-    if (shown.canvas && (shown.canvasWidth != width || shown.canvasHeight != height)) {
-        // A canvas takes a new size by forgetting what it shows.
-        shown.canvasWidth = width;
-        shown.canvasHeight = height;
-        shown.element.set("width", width);
-        shown.element.set("height", height);
-        if (shown.context.isNull())
-            shown.context = shown.element.call<val>("getContext", val("2d"));
-        shown.picture = nullptr;
-        paint(shown);
-    }
 }
 
 void Page::paint(Shown& shown)
@@ -272,16 +258,16 @@ void Page::paint(Shown& shown)
     }
     if (const auto* box = dynamic_cast<const PictureBox*>(shown.control))
         style.set("backgroundColor", cssColour(box->BackColor()));
-    if (!shown.canvas)
-        return;
     const auto* holder = dynamic_cast<const PictureHolder*>(shown.control);
     const PicturePtr picture = holder ? holder->Picture() : nullptr;
     if (picture != shown.picture) {
-        // A canvas that shows no picture is clear already.
-        m_canvasPictures.draw(shown.context, shown.canvasWidth, shown.canvasHeight, picture,
-                              /*clear=*/shown.picture != nullptr);
         shown.picture = picture;
+        val::module_property("showPicture")(shown.element, picture ? m_canvasPictures.source(picture) : val::null());
     }
+    // The picture from the top left, each of its pixels a block of the
+    // scale, over the box's colour where it is clear or does not reach.
+    if (picture)
+        style.set("backgroundSize", px(picture->width() * m_scale) + " " + px(picture->height() * m_scale));
 }
 
 void Page::fitViewport()

@@ -22,7 +22,7 @@
 // laid out at the scale that fits the viewport. Form1 shows the background,
 // its tile repeated by the browser; the slots are drawn on a few canvases
 // over it, the labels are text, and the blocks and the pad, which take the
-// pointer, stand above: each block a canvas, the pad a plain box. Pointer
+// pointer, stand above as boxes, a block's picture over its colour. Pointer
 // events (mouse, pen and touch alike) on the blocks and the pad become the
 // handlers' calls, the pad's moves handed on once a frame (web/pad.js), and each
 // property change the controls report is shown where it shows.
@@ -67,18 +67,14 @@ private:
     struct Shown {
         const Control* control;
         emscripten::val element;
-        PicturePtr picture;                                // what the canvas shows now
-        emscripten::val context = emscripten::val::null(); // a canvas's 2D context
+        PicturePtr picture; // what the element shows now
         // What the element's style says now, in CSS pixels: a block's move
         // changes its left or top alone, and only that is written.
         std::string left, top, width, height, display = "?";
-        bool canvas = false;  // the element is a canvas that shows the control's picture
-        int canvasWidth = -1; // a canvas's own pixels across
-        int canvasHeight = -1;
     };
 
     void makeMessage();
-    void show(const Control& control, const char* tag, const std::string& id);
+    void show(const Control& control, const std::string& id);
     void controlChanged(const Control& control, Change change) override;
     void place(Shown& shown);
     void paint(Shown& shown);

@@ -6,21 +6,23 @@
 // an <img> made anew from it after each drawing. WebKit composites every
 // canvas of a page again in every frame, and a dozen of them under a moving
 // block doubled its slowest frames; pictures cost it nothing while they do
-// not change. The picture follows its canvas a moment later, once it is
-// encoded and decoded; while one is on its way its <img> has data-drawing,
-// and Module['slotPicturesReady'] is a promise of them all.
+// not change. The blocks show their pictures the same way, as their boxes'
+// backgrounds (showPicture below). A picture follows its canvas a moment
+// later, once it is encoded and decoded; while one is on its way its
+// element has data-drawing, and Module['picturesReady'] is a promise of
+// them all.
 
-var slotPicturesPending = 0;
-var slotPicturesSettled = null; // resolves the promise below when none is pending
-Module['slotPicturesReady'] = function () {
-    return slotPicturesPending === 0 ? Promise.resolve()
-        : new Promise(function (resolve) { slotPicturesSettled = resolve; });
+var picturesPending = 0;
+var picturesSettled = null; // resolves the promise below when none is pending
+Module['picturesReady'] = function () {
+    return picturesPending === 0 ? Promise.resolve()
+        : new Promise(function (resolve) { picturesSettled = resolve; });
 };
 
-function slotPictureDone() {
-    if (--slotPicturesPending === 0 && slotPicturesSettled) {
-        slotPicturesSettled();
-        slotPicturesSettled = null;
+function pictureDone() {
+    if (--picturesPending === 0 && picturesSettled) {
+        picturesSettled();
+        picturesSettled = null;
     }
 }
 
@@ -30,18 +32,18 @@ function slotPictureDone() {
 function showSlotCanvas(canvas) {
     var img = canvas.shown;
     var drawing = ++canvas.drawings;
-    ++slotPicturesPending;
+    ++picturesPending;
     img.setAttribute('data-drawing', '');
     canvas.toBlob(function (blob) {
         if (drawing !== canvas.drawings) {
-            slotPictureDone();
+            pictureDone();
             return;
         }
         if (!blob) {
             canvas.style.cssText = img.style.cssText;
             img.replaceWith(canvas);
             canvas.shown = canvas;
-            slotPictureDone();
+            pictureDone();
             return;
         }
         var url = URL.createObjectURL(blob);
@@ -52,10 +54,53 @@ function showSlotCanvas(canvas) {
                 URL.revokeObjectURL(replaced);
             if (drawing === canvas.drawings)
                 img.removeAttribute('data-drawing');
-            slotPictureDone();
+            pictureDone();
         });
     });
 }
+
+// Shows `source`, a canvas, or nothing for null, as the background of
+// `element`, a block's box, whose colour shows where the picture is clear;
+// its size and place are the style sheet's and the program's. The picture's
+// address is the element's own, given up when the next takes its place.
+Module['showPicture'] = function (element, source) {
+    var drawing = element.drawings = (element.drawings || 0) + 1;
+    function show(url) {
+        if (element.shownURL)
+            URL.revokeObjectURL(element.shownURL);
+        element.shownURL = url;
+        element.style.backgroundImage = url ? 'url(' + url + ')' : '';
+    }
+    if (!source) {
+        show(null);
+        element.removeAttribute('data-drawing');
+        return;
+    }
+    ++picturesPending;
+    element.setAttribute('data-drawing', '');
+    source.toBlob(function (blob) {
+        if (drawing !== element.drawings || !blob) {
+            // A later picture outran this one; or the browser cannot encode
+            // the canvas, and the block shows its colour alone.
+            if (drawing === element.drawings)
+                element.removeAttribute('data-drawing');
+            pictureDone();
+            return;
+        }
+        var url = URL.createObjectURL(blob);
+        var decoded = new Image();
+        decoded.src = url;
+        decoded.decode().catch(function () {}).then(function () {
+            if (drawing === element.drawings) {
+                show(url);
+                element.removeAttribute('data-drawing');
+            } else {
+                URL.revokeObjectURL(url);
+            }
+            pictureDone();
+        });
+    });
+};
 
 // Adds a picture to `parent` for each rectangle in `bounds` (left, top,
 // right, bottom, in pixels) and returns the 2D contexts of their canvases.

@@ -131,8 +131,8 @@ class Game:
                 letter["letter"], expectation["what"], seen, expectation["rgb"]))
 
     def shot(self):
-        """A screenshot once the slots' pictures show their canvases' last drawing."""
-        self.browser.wait_for("!document.querySelector('#Form1 > img[data-drawing]')")
+        """A screenshot once the slots and the blocks show their last pictures."""
+        self.browser.wait_for("!document.querySelector('#Form1 > [data-drawing]')")
         return self.browser.screenshot()
 
     def check_first_board(self):
@@ -316,7 +316,7 @@ def drag_ends_when_the_page_is_left(browser, game, letter):
     click, drag = letter["steps"][:2]
     game.step(click)
     path = [game.at(point) for point in drag["drag"]]
-    blocks = "[...document.querySelectorAll('canvas[id^=Piece]')].map(e => e.style.left + ',' + e.style.top)"
+    blocks = "[...document.querySelectorAll('div[id^=Piece]')].map(e => e.style.left + ',' + e.style.top)"
     for how in ("minimise", "tab"):
         before = browser.evaluate(blocks)
         browser.mouse(path[:2], release=False)
