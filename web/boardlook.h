@@ -16,8 +16,8 @@
 // picture over its colour, or its colour alone. A box where WebKit, which
 // draws every canvas of a page again in every frame, drew a canvas for each
 // block and the pad; and Chromium's frame that first shows the board took
-// 23 ms rather than 8 at a fourfold slowdown, most of it handing the six
-// canvases to its compositor.
+// 25 ms rather than 13 at a fourfold slowdown with the blocks as canvases,
+// most of it handing them to its compositor.
 struct ShownControl {
     const Control* control;
     std::string id;
