@@ -66,7 +66,7 @@ function showSlotCanvas(canvas) {
 Module['showPicture'] = function (element, source) {
     var drawing = element.drawings = (element.drawings || 0) + 1;
     function show(url) {
-        if (element.shownURL)
+        if (element.shownURL && element.shownURL.startsWith('blob:'))
             URL.revokeObjectURL(element.shownURL);
         element.shownURL = url;
         element.style.backgroundImage = url ? 'url(' + url + ')' : '';
@@ -79,11 +79,15 @@ Module['showPicture'] = function (element, source) {
     ++picturesPending;
     element.setAttribute('data-drawing', '');
     source.toBlob(function (blob) {
-        if (drawing !== element.drawings || !blob) {
-            // A later picture outran this one; or the browser cannot encode
-            // the canvas, and the block shows its colour alone.
-            if (drawing === element.drawings)
-                element.removeAttribute('data-drawing');
+        if (drawing !== element.drawings) {
+            pictureDone(); // a later picture outran this one
+            return;
+        }
+        if (!blob) {
+            // A browser that cannot encode a canvas in the background is
+            // asked to here and now.
+            show(source.toDataURL());
+            element.removeAttribute('data-drawing');
             pictureDone();
             return;
         }
