@@ -26,69 +26,25 @@ function pictureDone() {
     }
 }
 
-// Shows what `canvas` holds now through its picture. A later drawing of the
-// same canvas outruns an earlier one still on its way; a browser that
-// cannot encode the canvas shows the canvas itself.
-function showSlotCanvas(canvas) {
-    var img = canvas.shown;
-    var drawing = ++canvas.drawings;
-    ++picturesPending;
-    img.setAttribute('data-drawing', '');
-    canvas.toBlob(function (blob) {
-        if (drawing !== canvas.drawings) {
-            pictureDone();
-            return;
-        }
-        if (!blob) {
-            canvas.style.cssText = img.style.cssText;
-            img.replaceWith(canvas);
-            canvas.shown = canvas;
-            pictureDone();
-            return;
-        }
-        var url = URL.createObjectURL(blob);
-        var replaced = img.src;
-        img.src = url;
-        img.decode().catch(function () {}).then(function () {
-            if (replaced)
-                URL.revokeObjectURL(replaced);
-            if (drawing === canvas.drawings)
-                img.removeAttribute('data-drawing');
-            pictureDone();
-        });
-    });
-}
-
-// Shows `source`, a canvas, or nothing for null, as the background of
-// `element`, a block's box, whose colour shows where the picture is clear;
-// its size and place are the style sheet's and the program's. The picture's
-// address is the element's own, given up when the next takes its place.
-Module['showPicture'] = function (element, source) {
+// Shows a PNG of what `canvas` holds now on `element`, by `show(url)` once
+// the browser has encoded and decoded it, or by `cannot()` where it cannot
+// encode the canvas. A later picture for the same element outruns an
+// earlier one still on its way; each element keeps one address, given up
+// when the next takes its place.
+function showEncoded(element, canvas, show, cannot) {
     var drawing = element.drawings = (element.drawings || 0) + 1;
-    function show(url) {
-        if (element.shownURL && element.shownURL.startsWith('blob:'))
-            URL.revokeObjectURL(element.shownURL);
-        element.shownURL = url;
-        element.style.backgroundImage = url ? 'url(' + url + ')' : '';
-    }
-    if (!source) {
-        show(null);
-        element.removeAttribute('data-drawing');
-        return;
-    }
     ++picturesPending;
     element.setAttribute('data-drawing', '');
-    source.toBlob(function (blob) {
-        if (drawing !== element.drawings) {
-            pictureDone(); // a later picture outran this one
-            return;
-        }
-        if (!blob) {
-            // A browser that cannot encode a canvas in the background is
-            // asked to here and now.
-            show(source.toDataURL());
+    function settled() {
+        if (drawing === element.drawings)
             element.removeAttribute('data-drawing');
-            pictureDone();
+        pictureDone();
+    }
+    canvas.toBlob(function (blob) {
+        if (drawing !== element.drawings || !blob) {
+            if (drawing === element.drawings)
+                cannot();
+            settled();
             return;
         }
         var url = URL.createObjectURL(blob);
@@ -96,14 +52,51 @@ Module['showPicture'] = function (element, source) {
         decoded.src = url;
         decoded.decode().catch(function () {}).then(function () {
             if (drawing === element.drawings) {
+                if (element.shownURL)
+                    URL.revokeObjectURL(element.shownURL);
+                element.shownURL = url;
                 show(url);
-                element.removeAttribute('data-drawing');
             } else {
                 URL.revokeObjectURL(url);
             }
-            pictureDone();
+            settled();
         });
     });
+}
+
+// Shows what a slots' `canvas` holds now through its picture; a browser
+// that cannot encode the canvas shows the canvas itself.
+function showSlotCanvas(canvas) {
+    var img = canvas.shown;
+    showEncoded(img, canvas, function (url) {
+        img.src = url;
+    }, function () {
+        canvas.style.cssText = img.style.cssText;
+        img.replaceWith(canvas);
+        canvas.shown = canvas;
+    });
+}
+
+// Shows `source`, a canvas, or nothing for null, as the background of
+// `element`, a block's box, whose colour shows where the picture is clear;
+// its size and place are the style sheet's and the program's. A browser
+// that cannot encode the canvas in the background is asked to at once.
+Module['showPicture'] = function (element, source) {
+    function show(url) {
+        element.style.backgroundImage = url ? 'url(' + url + ')' : '';
+    }
+    if (source) {
+        showEncoded(element, source, show, function () {
+            show(source.toDataURL());
+        });
+        return;
+    }
+    element.drawings = (element.drawings || 0) + 1; // outruns any picture on its way
+    element.removeAttribute('data-drawing');
+    show(null);
+    if (element.shownURL)
+        URL.revokeObjectURL(element.shownURL);
+    element.shownURL = null;
 };
 
 // Adds a picture to `parent` for each rectangle in `bounds` (left, top,
@@ -115,7 +108,6 @@ Module['makeSlotCanvases'] = function (parent, bounds) {
         var canvas = document.createElement('canvas');
         canvas.width = bounds[i + 2] - bounds[i];
         canvas.height = bounds[i + 3] - bounds[i + 1];
-        canvas.drawings = 0;
         canvas.shown = document.createElement('img');
         canvas.shown.alt = '';
         pictures.appendChild(canvas.shown);
