@@ -18,7 +18,9 @@ PicturePtr DesignStrokes::operator()(const std::string& name)
 
 bool DesignStrokes::decodeAhead(size_t count)
 {
+    if (m_ahead == EMBEDDED_PICTURES.size())
+        return false;
     for (; count > 0 && m_ahead < EMBEDDED_PICTURES.size(); --count, ++m_ahead)
         (*this)(EMBEDDED_PICTURES[m_ahead].name);
-    return m_ahead < EMBEDDED_PICTURES.size();
+    return true;
 }

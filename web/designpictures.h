@@ -23,7 +23,8 @@ class DesignStrokes {
 public:
     PicturePtr operator()(const std::string& name);
 
-    /** Decodes the next `count` files ahead of their use, so that the start can go in pieces; false once all are. */
+    /** Decodes the next `count` files ahead of their use, so that the start can go in pieces; false, decoding
+        nothing, once all were. */
     bool decodeAhead(size_t count);
 
 private:

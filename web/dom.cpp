@@ -38,6 +38,12 @@ const val& CanvasPictures::source(const PicturePtr& picture)
     return entry.canvas;
 }
 
+bool CanvasPictures::hasSource(const PicturePtr& picture) const
+{
+    const auto found = m_converted.find(picture.get());
+    return found != m_converted.end() && found->second.picture.lock() == picture && !found->second.canvas.isNull();
+}
+
 CanvasPictures::Converted& CanvasPictures::converted(const PicturePtr& picture)
 {
     const auto found = m_converted.find(picture.get());

@@ -27,6 +27,8 @@ public:
     /** A canvas of its own, in no document, that shows `picture`, for other canvases to draw from and the blocks
         to show. */
     const emscripten::val& source(const PicturePtr& picture);
+    /** Whether source() has made the canvas for `picture` already. */
+    bool hasSource(const PicturePtr& picture) const;
 
 private:
     struct Converted {

@@ -60,8 +60,7 @@ Page::Progress Page::build()
     // is never held up for long. The scene stays hidden until reveal(): the
     // first frame that shows it shows the whole board.
     constexpr size_t PICTURES_A_PIECE = 1;
-    constexpr size_t SLOT_CANVASES_A_PIECE = 3;
-    constexpr size_t ELEMENTS_A_PIECE = 3;
+    constexpr size_t ELEMENTS_A_PIECE = 1;
     if (m_message.isNull()) {
         // The first elements are the program's first calls into the page,
         // whose code the browser prepares as each is first made: on a first
@@ -77,26 +76,33 @@ Page::Progress Page::build()
         return Progress::More;
     }
     GameForm& form = *m_form;
-    if (m_form1.isNull()) {
+    if (m_stage.isNull()) {
         val document = val::global("document");
         document.set("title", form.Form1.Caption());
         val body = document["body"];
         body["style"].set("backgroundColor", cssColour(form.Form1.BackColor()));
-        // The page has no frame: its client area is the window's as designed.
-        m_clientWidth = toPixels(form.Form1.Width());
-        m_clientHeight = toPixels(form.Form1.Height());
         // The scene stands below the message, which comes after it.
         m_stage = addElement(body, "div", "stage");
         body.call<void>("insertBefore", m_stage, m_message);
         m_stage["style"].set("display", "none");
+        return Progress::More;
+    }
+    if (m_form1.isNull()) {
+        // The page has no frame: its client area is the window's as designed.
+        m_clientWidth = toPixels(form.Form1.Width());
+        m_clientHeight = toPixels(form.Form1.Height());
         m_form1 = addElement(m_stage, "div", form.Form1.Name());
         m_form1.call<void>("setAttribute", val("aria-busy"), val("true"));
         // The scale is found while the page holds next to nothing to lay out.
         fitViewport();
+        return Progress::More;
+    }
+    if (!m_loaded) {
         // The start-up reads no file: the board shows at once, while the
         // picture files are still on their way. It runs before the elements
         // stand, so that each is laid out once, as the start-up leaves it.
         handle([&] { Form_Load(form); });
+        m_loaded = true;
         mark("scene");
         return Progress::More;
     }
@@ -107,10 +113,8 @@ Page::Progress Page::build()
         m_slots->setScale(m_scale);
         return Progress::More;
     }
-    if (!m_slots->allPainted()) {
-        m_slots->paintFirst(SLOT_CANVASES_A_PIECE);
+    if (m_slots->buildNext())
         return Progress::More;
-    }
     const std::vector<ShownControl> elements = shownControls(form);
     if (m_shown.size() < elements.size()) {
         if (m_shown.empty())

@@ -87,6 +87,7 @@ private:
 
     DesignStrokes m_strokes;
     std::unique_ptr<GameForm> m_form;
+    bool m_loaded = false; // whether the form's start-up has run
     FetchedPictures m_pictures;
     emscripten::val m_stage;
     emscripten::val m_form1;

@@ -32,7 +32,8 @@ bool Slots::Box::crosses(const Box& other) const
 
 Slots::Slots(val& parent, const Scene& scene, CanvasPictures& pictures)
     : m_pictures(pictures)
-    , m_contexts(val::null())
+    , m_parent(parent)
+    , m_contexts(val::array())
 {
     // Slots never move, so their canvases are found once. Slots that overlap,
     // directly or through others, share a canvas, which draws them in order.
@@ -85,25 +86,50 @@ Slots::Slots(val& parent, const Scene& scene, CanvasPictures& pictures)
     }
     for (const Group& group : m_groups)
         m_bounds.insert(m_bounds.end(), {group.bounds.left, group.bounds.top, group.bounds.right, group.bounds.bottom});
-    m_contexts = val::module_property("makeSlotCanvases")(
-        parent, val(emscripten::typed_memory_view(m_bounds.size(), m_bounds.data())));
+}
+
+bool Slots::buildNext()
+{
+    if (m_made < m_groups.size()) {
+        val::module_property("makeSlotCanvases")(
+            m_parent, val(emscripten::typed_memory_view(4, m_bounds.data() + 4 * m_made)), m_contexts, m_scale);
+        ++m_made;
+        return true;
+    }
+    if (readyNextPicture())
+        return true;
+    if (m_firstPainted == m_groups.size())
+        return false;
+    // The canvas is clear, and its slots drawn in order over one another.
+    Commands commands(m_pictures);
+    for (const auto& [slot, box] : m_groups[m_firstPainted].slots)
+        commands.draw(static_cast<int>(m_firstPainted), m_groups[m_firstPainted], *slot, box);
+    commands.run(m_contexts);
+    ++m_firstPainted;
+    return true;
+}
+
+bool Slots::readyNextPicture()
+{
+    // A picture many slots show is readied once, by the first.
+    for (; m_readyGroup < m_groups.size(); ++m_readyGroup, m_readySlot = 0) {
+        const auto& slots = m_groups[m_readyGroup].slots;
+        while (m_readySlot < slots.size()) {
+            const Image& slot = *slots[m_readySlot++].first;
+            if (slot.Visible() && slot.Picture() && !m_pictures.hasSource(slot.Picture())) {
+                m_pictures.source(slot.Picture());
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 void Slots::setScale(double scale)
 {
+    m_scale = scale;
     val::module_property("placeSlotCanvases")(
         m_contexts, val(emscripten::typed_memory_view(m_bounds.size(), m_bounds.data())), scale);
-}
-
-void Slots::paintFirst(size_t count)
-{
-    // The canvases are clear, and slots drawn in order over one another.
-    Commands commands(m_pictures);
-    const size_t end = std::min(m_firstPainted + count, m_groups.size());
-    for (; m_firstPainted < end; ++m_firstPainted)
-        for (const auto& [slot, box] : m_groups[m_firstPainted].slots)
-            commands.draw(static_cast<int>(m_firstPainted), m_groups[m_firstPainted], *slot, box);
-    commands.run(m_contexts);
 }
 
 void Slots::paint(int left, int top, int width, int height)

@@ -16,20 +16,20 @@
 // enough to hold its slots. A canvas for every slot costs a browser's start
 // and its first frame dearly, and one canvas for all makes some browsers
 // redraw much of it under every move of a block. The canvases are made and
-// drawn by web/slots.js, in one call each time, and shown through pictures
+// drawn by web/slots.js, a call for a canvas or more, and shown through pictures
 // made from them, which WebKit draws more cheaply under a moving block.
 class Slots {
 public:
-    /** The slots' canvases, added to `parent` below anything added after. */
+    /** The slots' canvases, to be added to `parent` by buildNext(), below anything added after. */
     Slots(emscripten::val& parent, const Scene& scene, CanvasPictures& pictures);
+
+    /** Does the next piece of the start: makes a canvas, readies a picture
+        the slots show for the canvases to draw from, or draws a canvas, in
+        that order; false once every canvas is drawn. */
+    bool buildNext();
 
     /** Lays the canvases out at `scale` CSS pixels to a pixel. */
     void setScale(double scale);
-
-    /** Draws the slots of the next `count` canvases as they are made, still clear. */
-    void paintFirst(size_t count);
-    /** Whether paintFirst() has drawn every canvas. */
-    bool allPainted() const { return m_firstPainted == m_groups.size(); }
 
     /** Draws every visible slot within the rectangle, in pixels, over the rectangle cleared. */
     void paint(int left, int top, int width, int height);
@@ -41,6 +41,8 @@ public:
     };
 
 private:
+    bool readyNextPicture();
+
     struct Group {
         Box bounds;
         std::vector<std::pair<const Image*, Box>> slots; // in the scene's order, which is their order of drawing
@@ -63,8 +65,13 @@ private:
     };
 
     CanvasPictures& m_pictures;
+    emscripten::val m_parent;
     std::vector<Group> m_groups;
     std::vector<int32_t> m_bounds; // left, top, right, bottom of each group, for web/slots.js
-    emscripten::val m_contexts;
-    size_t m_firstPainted = 0; // the canvases drawn so far by paintFirst()
+    emscripten::val m_contexts;    // of the canvases made so far, in the groups' order
+    double m_scale = 1;
+    size_t m_made = 0;         // the canvases made so far
+    size_t m_readyGroup = 0;   // the next slot whose picture to ready: its group,
+    size_t m_readySlot = 0;    // and its place in the group
+    size_t m_firstPainted = 0; // the canvases drawn so far
 };

@@ -1,5 +1,5 @@
 // The slots' canvases, made and drawn in bulk: one call from the program for
-// all of them, where a call for each canvas and each slot would cost more in
+// a canvas or more and all their slots, where a call for each slot would cost more in
 // crossing between the program and the page than the drawing itself.
 //
 // The canvases stay out of the page: each shows through a picture of itself,
@@ -100,9 +100,9 @@ Module['showPicture'] = function (element, source) {
 };
 
 // Adds a picture to `parent` for each rectangle in `bounds` (left, top,
-// right, bottom, in pixels) and returns the 2D contexts of their canvases.
-Module['makeSlotCanvases'] = function (parent, bounds) {
-    var contexts = [];
+// right, bottom, in pixels), laid out at `scale`, and the 2D contexts of
+// their canvases to `contexts`.
+Module['makeSlotCanvases'] = function (parent, bounds, contexts, scale) {
     var pictures = document.createDocumentFragment();
     for (var i = 0; i < bounds.length; i += 4) {
         var canvas = document.createElement('canvas');
@@ -110,6 +110,7 @@ Module['makeSlotCanvases'] = function (parent, bounds) {
         canvas.height = bounds[i + 3] - bounds[i + 1];
         canvas.shown = document.createElement('img');
         canvas.shown.alt = '';
+        placeSlotCanvas(canvas, bounds, i, scale);
         pictures.appendChild(canvas.shown);
         var context = canvas.getContext('2d');
         // Each picture pixel lands on one canvas pixel, never blended with its neighbours.
@@ -117,16 +118,18 @@ Module['makeSlotCanvases'] = function (parent, bounds) {
         contexts.push(context);
     }
     parent.appendChild(pictures);
-    return contexts;
 };
+
+// Lays the picture of `canvas`, whose rectangle starts at bounds[b], out at `scale`.
+function placeSlotCanvas(canvas, bounds, b, scale) {
+    canvas.shown.style.cssText = 'left:' + bounds[b] * scale + 'px;top:' + bounds[b + 1] * scale
+        + 'px;width:' + (bounds[b + 2] - bounds[b]) * scale + 'px;height:' + (bounds[b + 3] - bounds[b + 1]) * scale + 'px';
+}
 
 // Lays each canvas's picture out at `scale` CSS pixels to its pixel.
 Module['placeSlotCanvases'] = function (contexts, bounds, scale) {
-    for (var i = 0; i < contexts.length; ++i) {
-        var b = 4 * i;
-        contexts[i].canvas.shown.style.cssText = 'left:' + bounds[b] * scale + 'px;top:' + bounds[b + 1] * scale
-            + 'px;width:' + (bounds[b + 2] - bounds[b]) * scale + 'px;height:' + (bounds[b + 3] - bounds[b + 1]) * scale + 'px';
-    }
+    for (var i = 0; i < contexts.length; ++i)
+        placeSlotCanvas(contexts[i].canvas, bounds, 4 * i, scale);
 };
 
 // Runs the program's drawing commands, seven numbers each: the command, the
