@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -20,6 +21,9 @@ emscripten::val nextPiece = emscripten::val::null();
 // The board shows once it stands and its background's tile is decoded.
 bool boardBuilt = false;
 bool backgroundSettled = false;
+bool boardShown = false;
+// The picture files, once all are here or given up, until the board shows.
+std::optional<FetchedPictures> fetched;
 
 void padEvent(emscripten::val event)
 {
@@ -107,24 +111,36 @@ EM_BOOL firstFrame(double, void*)
 }
 
 // The handlers read picture files and cannot wait for the network: events
-// are taken once the files are here.
+// are taken once the files are here and the board shows.
+void startWhenReady()
+{
+    if (!boardShown || !fetched)
+        return;
+    page->start(std::move(*fetched));
+    fetched.reset();
+    keepOffline();
+}
+
+// The picture files come while the board is built, rather than after it
+// shows, when the browser is busy drawing it.
 void fetchAll(void*)
 {
     fetchPictures("pictures/", "/pictures", [](FetchedPictures pictures) {
-        page->start(std::move(pictures));
-        keepOffline();
+        fetched = std::move(pictures);
+        startWhenReady();
     });
 }
 
-// Shows the board once both it and its background are ready, then fetches
-// the picture files in a task of its own.
+// Shows the board once both it and its background are ready.
 void revealWhenReady()
 {
     if (!boardBuilt || !backgroundSettled)
         return;
     page->reveal();
+    boardShown = true;
     emscripten_request_animation_frame(firstFrame, nullptr);
-    emscripten_set_timeout(fetchAll, 0, nullptr);
+    // Files already here are taken in a task of its own.
+    emscripten_set_timeout([](void*) { startWhenReady(); }, 0, nullptr);
 }
 
 // The tile is decoded, or cannot be (pre.js says why in the console):
@@ -143,9 +159,10 @@ void buildPiece(emscripten::val)
 {
     // A task's share of the start, in milliseconds: a mid-range phone takes
     // four times as long, still well under the 50 ms a task may take before
-    // it holds up a tap. The next piece waits for the next task unless one as
-    // long as the longest so far still fits.
-    constexpr double TASK_BUDGET_MS = 6;
+    // it holds up a tap, with room for a pause of the browser's own in the
+    // middle of it (a collection, code made faster). The next piece waits
+    // for the next task unless one as long as the longest so far still fits.
+    constexpr double TASK_BUDGET_MS = 4;
     const double begun = emscripten_get_now();
     double now = begun;
     double longest = 0;
@@ -212,6 +229,7 @@ int main()
     nextPiece = emscripten::val::global("MessageChannel").new_();
     nextPiece["port1"].set("onmessage", emscripten::val::module_property("buildPiece"));
     nextPiece["port2"].call<void>("postMessage", emscripten::val::null());
+    emscripten_set_timeout(fetchAll, 0, nullptr);
     // The page lives on after main, taking events, until the tab is closed.
     emscripten_exit_with_live_runtime();
 }

@@ -36,8 +36,15 @@ struct Fetch {
 // Every fetch lives as long as the page, for a late call may come at any time.
 std::list<Fetch> fetches;
 
+void handOn(void* arg)
+{
+    Fetch& fetch = *static_cast<Fetch*>(arg);
+    fetch.done(std::move(fetch.result));
+}
+
 // Settles `request` with `failure` (empty when the file is kept); the last
-// request to settle hands the result on.
+// request to settle hands the result on, in a task of its own rather than
+// in the last file's.
 void settle(Request& request, std::string failure = {})
 {
     request.settled = true;
@@ -45,7 +52,7 @@ void settle(Request& request, std::string failure = {})
     if (!failure.empty())
         fetch.result.failures[request.name] = std::move(failure);
     if (--fetch.pending == 0)
-        fetch.done(std::move(fetch.result));
+        emscripten_set_timeout(handOn, 0, &fetch);
 }
 
 // A picture file is a few hundred bytes. A file far larger than any picture
