@@ -279,15 +279,22 @@ LIGHTHOUSE = os.path.join(HERE, "..", "tools", "lighthouse", "node_modules", ".b
 
 def lighthouse(url):
     """Lighthouse's mobile figures for the page at url (its default settings:
-    a mid-range phone, 4x slower CPU and a slow 4G network, simulated)."""
+    a mid-range phone, 4x slower CPU and a slow 4G network, simulated). Says
+    which of the page's tasks it counted as long, and after which of the
+    page's marks each came."""
     with tempfile.TemporaryDirectory(prefix="zentrik-lighthouse-") as folder:
         report = os.path.join(folder, "report.json")
         subprocess.run([LIGHTHOUSE, url, "--only-categories=performance", "--output=json",
-                        "--output-path=" + report, "--quiet",
+                        "--output-path=" + report, "--quiet", "--save-assets",
                         "--chrome-flags=--headless=new --no-sandbox"],
                        check=True, env=dict(os.environ, CHROME_PATH=shutil.which("chromium")))
         with open(report) as file:
             result = json.load(file)
+        long_tasks = subprocess.run(["node", os.path.join(HERE, "lighthouse-tasks.mjs"),
+                                     os.path.join(folder, "report-0.trace.json")],
+                                    check=True, capture_output=True, text=True).stdout
+        for line in long_tasks.splitlines():
+            say("lighthouse long task: " + line)
     audits = result["audits"]
     # The page's own tasks over 50 ms, as Lighthouse lists them in its
     # simulated time (0 where there is none); the browser's own work, which

@@ -1,0 +1,46 @@
+// node bench/lighthouse-tasks.mjs TRACE [MS]: the page's own main-thread
+// tasks in a trace Lighthouse saved (--save-assets) that last MS ms or more
+// (50 unless told) as its mobile figures count them, each with the last of
+// the page's zentrik-* marks before it and the events that took its time:
+// what make bench says of the longest own task, where it came from.
+//
+// Lighthouse times a traced task four times over (twice where it lays the
+// page out) to stand for a mid-range phone, and names the script it
+// attributes it to; a task of the browser's own has no script and is left
+// out, as the bench leaves it out.
+
+import fs from 'fs';
+import {MainThreadTasks} from '../tools/lighthouse/node_modules/lighthouse/core/lib/tracehouse/main-thread-tasks.js';
+import {TraceProcessor} from '../tools/lighthouse/node_modules/lighthouse/core/lib/tracehouse/trace-processor.js';
+
+const [tracePath, least = '50'] = process.argv.slice(2);
+const trace = JSON.parse(fs.readFileSync(tracePath, 'utf8'));
+const processed = TraceProcessor.processTrace(trace);
+const tasks = MainThreadTasks.getMainThreadTasks(processed.mainThreadEvents, processed.frames,
+    processed.timestamps.traceEnd, processed.timestamps.timeOrigin);
+const marks = trace.traceEvents
+    .filter(event => (event.cat || '').startsWith('blink.user_timing') && event.name.startsWith('zentrik-'))
+    .sort((a, b) => a.ts - b.ts);
+
+const laysOut = task => task.event.name === 'Layout' || task.children.some(laysOut);
+// The five kinds of event that took most of a task's time, nested ones included.
+function spentOn(task) {
+    const spent = new Map();
+    const walk = node => node.children.forEach(child => {
+        spent.set(child.event.name, (spent.get(child.event.name) || 0) + child.duration);
+        walk(child);
+    });
+    walk(task);
+    return [...spent].sort((a, b) => b[1] - a[1]).slice(0, 5)
+        .map(([name, ms]) => `${name} ${ms.toFixed(1)}`).join(', ');
+}
+
+for (const task of tasks.filter(task => !task.parent)) {
+    const script = task.attributableURLs.find(url => url.endsWith('.js'));
+    const counted = task.duration * (laysOut(task) ? 2 : 4);
+    if (!script || counted < Number(least))
+        continue;
+    const mark = marks.filter(event => event.ts <= task.event.ts).pop();
+    console.log(`${counted.toFixed(0)} ms (${task.duration.toFixed(1)} traced) after ${mark ? mark.name : 'the navigation'}`
+        + ` in ${script.split('/').pop()}: ${spentOn(task)}`);
+}
