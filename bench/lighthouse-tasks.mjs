@@ -5,8 +5,8 @@
 // what make bench says of the longest own task, where it came from.
 //
 // Lighthouse times a traced task four times over (twice where it lays the
-// page out) to stand for a mid-range phone, and names the script it
-// attributes it to; a task of the browser's own has no script and is left
+// page out) to stand for a mid-range phone, and names the script or page
+// it attributes it to; a task of the browser's own has none and is left
 // out, as the bench leaves it out.
 
 import fs from 'fs';
@@ -36,11 +36,11 @@ function spentOn(task) {
 }
 
 for (const task of tasks.filter(task => !task.parent)) {
-    const script = task.attributableURLs.find(url => url.endsWith('.js'));
+    const source = task.attributableURLs.find(url => url.endsWith('.js')) || task.attributableURLs[0];
     const counted = task.duration * (laysOut(task) ? 2 : 4);
-    if (!script || counted < Number(least))
+    if (!source || counted < Number(least))
         continue;
     const mark = marks.filter(event => event.ts <= task.event.ts).pop();
     console.log(`${counted.toFixed(0)} ms (${task.duration.toFixed(1)} traced) after ${mark ? mark.name : 'the navigation'}`
-        + ` in ${script.split('/').pop()}: ${spentOn(task)}`);
+        + ` in ${new URL(source).pathname}: ${spentOn(task)}`);
 }
