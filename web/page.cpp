@@ -60,7 +60,6 @@ Page::Progress Page::build()
     // is never held up for long. The scene stays hidden until reveal(): the
     // first frame that shows it shows the whole board.
     constexpr size_t PICTURES_A_PIECE = 1;
-    constexpr size_t ELEMENTS_A_PIECE = 1;
     if (m_message.isNull()) {
         // The first elements are the program's first calls into the page,
         // whose code the browser prepares as each is first made: on a first
@@ -119,19 +118,16 @@ Page::Progress Page::build()
     if (m_shown.size() < elements.size()) {
         if (m_shown.empty())
             mark("slots");
-        const size_t end = std::min(m_shown.size() + ELEMENTS_A_PIECE, elements.size());
-        for (size_t next = m_shown.size(); next < end; ++next) {
-            const ShownControl& element = elements[next];
-            show(*element.control, element.id);
-            if (element.control == &form.Picture1) {
-                m_pad = m_shown.back().element;
-                m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
-            }
-            for (int index = 0; index < PIECE_COUNT; ++index)
-                if (element.control == &form.Piece[index])
-                    m_pieces[index] = m_shown.back().element;
+        const ShownControl& element = elements[m_shown.size()];
+        show(*element.control, element.id);
+        if (element.control == &form.Picture1) {
+            m_pad = m_shown.back().element;
+            m_pad["style"].set("cursor", "url(icons/pad-pointer.png) 16 16, pointer");
         }
-        return end < elements.size() ? Progress::More : Progress::MoreAfterABreath;
+        for (int index = 0; index < PIECE_COUNT; ++index)
+            if (element.control == &form.Piece[index])
+                m_pieces[index] = m_shown.back().element;
+        return m_shown.size() < elements.size() ? Progress::More : Progress::MoreAfterABreath;
     }
     // Until now the scene took no part in the page's layout, whatever frames
     // the browser drew meanwhile. It is laid out once, whole, in a task of

@@ -91,7 +91,7 @@ Slots::Slots(val& parent, const Scene& scene, CanvasPictures& pictures)
 bool Slots::buildNext()
 {
     if (m_made < m_groups.size()) {
-        val::module_property("makeSlotCanvases")(
+        val::module_property("makeSlotCanvas")(
             m_parent, val(emscripten::typed_memory_view(4, m_bounds.data() + 4 * m_made)), m_contexts, m_scale);
         ++m_made;
         return true;

@@ -1,6 +1,7 @@
-// The slots' canvases, made and drawn in bulk: one call from the program for
-// a canvas or more and all their slots, where a call for each slot would cost more in
-// crossing between the program and the page than the drawing itself.
+// The slots' canvases, made and drawn in few calls: one from the program
+// makes a canvas, one draws all the slots of a canvas or more, where a call
+// for each slot would cost more in crossing between the program and the
+// page than the drawing itself.
 //
 // The canvases stay out of the page: each shows through a picture of itself,
 // an <img> made anew from it after each drawing. WebKit composites every
@@ -99,25 +100,21 @@ Module['showPicture'] = function (element, source) {
     element.shownURL = null;
 };
 
-// Adds a picture to `parent` for each rectangle in `bounds` (left, top,
-// right, bottom, in pixels), laid out at `scale`, and the 2D contexts of
-// their canvases to `contexts`.
-Module['makeSlotCanvases'] = function (parent, bounds, contexts, scale) {
-    var pictures = document.createDocumentFragment();
-    for (var i = 0; i < bounds.length; i += 4) {
-        var canvas = document.createElement('canvas');
-        canvas.width = bounds[i + 2] - bounds[i];
-        canvas.height = bounds[i + 3] - bounds[i + 1];
-        canvas.shown = document.createElement('img');
-        canvas.shown.alt = '';
-        placeSlotCanvas(canvas, bounds, i, scale);
-        pictures.appendChild(canvas.shown);
-        var context = canvas.getContext('2d');
-        // Each picture pixel lands on one canvas pixel, never blended with its neighbours.
-        context.imageSmoothingEnabled = false;
-        contexts.push(context);
-    }
-    parent.appendChild(pictures);
+// Adds a picture to `parent` for the rectangle bounds[0] to bounds[3]
+// (left, top, right, bottom, in pixels), laid out at `scale`, and the 2D
+// context of its canvas to `contexts`.
+Module['makeSlotCanvas'] = function (parent, bounds, contexts, scale) {
+    var canvas = document.createElement('canvas');
+    canvas.width = bounds[2] - bounds[0];
+    canvas.height = bounds[3] - bounds[1];
+    canvas.shown = document.createElement('img');
+    canvas.shown.alt = '';
+    placeSlotCanvas(canvas, bounds, 0, scale);
+    parent.appendChild(canvas.shown);
+    var context = canvas.getContext('2d');
+    // Each picture pixel lands on one canvas pixel, never blended with its neighbours.
+    context.imageSmoothingEnabled = false;
+    contexts.push(context);
 };
 
 // Lays the picture of `canvas`, whose rectangle starts at bounds[b], out at `scale`.
