@@ -151,9 +151,10 @@ class Server:
     another would. Every request's path is kept in `paths`. With `compressed`,
     text and WebAssembly go gzipped to a browser that takes it, as the page's
     own server settings send them: the gzip copy beside a file where there is
-    one, else the file gzipped as it is sent."""
+    one, else the file gzipped as it is sent. Every answer carries `headers`
+    besides its own."""
 
-    def __init__(self, folder, answers=None, compressed=False):
+    def __init__(self, folder, answers=None, compressed=False, headers=None):
         self.paths = []
         self.answered = []  # (path, status)
         answers = answers or {}
@@ -162,6 +163,11 @@ class Server:
         class Handler(http.server.SimpleHTTPRequestHandler):
             def __init__(self, *args, **kwargs):
                 super().__init__(*args, directory=folder, **kwargs)
+
+            def end_headers(self):
+                for name, value in (headers or {}).items():
+                    self.send_header(name, value)
+                super().end_headers()
 
             def send_gzipped(self):
                 path = self.translate_path(self.path.split("?")[0])
