@@ -7,7 +7,10 @@
 // Lighthouse times a traced task four times over (twice where it lays the
 // page out) to stand for a mid-range phone, and names the script or page
 // it attributes it to; a task of the browser's own has none and is left
-// out, as the bench leaves it out.
+// out, as the bench leaves it out. Each task also says how much of its
+// time the page's thread ran on a core: the rest it waited for one, while
+// other threads and processes (the browser's, Lighthouse's) had both of
+// this machine's.
 
 import fs from 'fs';
 import {MainThreadTasks} from '../tools/lighthouse/node_modules/lighthouse/core/lib/tracehouse/main-thread-tasks.js';
@@ -41,6 +44,7 @@ for (const task of tasks.filter(task => !task.parent)) {
     if (!source || counted < Number(least))
         continue;
     const mark = marks.filter(event => event.ts <= task.event.ts).pop();
-    console.log(`${counted.toFixed(0)} ms (${task.duration.toFixed(1)} traced) after ${mark ? mark.name : 'the navigation'}`
+    const ran = (task.event.tdur || 0) / 1000;
+    console.log(`${counted.toFixed(0)} ms (${task.duration.toFixed(1)} traced, ${ran.toFixed(1)} on a core) after ${mark ? mark.name : 'the navigation'}`
         + ` in ${new URL(source).pathname}: ${spentOn(task)}`);
 }
