@@ -69,12 +69,18 @@ def wait_until(condition, what, seconds=30):
         time.sleep(0.05)
 
 
-def pointer_actions(kind, path):
+def pointer_actions(kind, path, pauses=()):
     """W3C WebDriver's input source for `kind` ("mouse" or "touch") pressing
-    at the path's first point, moving through it and releasing at its last."""
+    at the path's first point, moving through it and releasing at its last;
+    with `pauses`, waiting pauses[i] ms before the move to path[i + 1]."""
     moves = [{"type": "pointerMove", "x": int(x), "y": int(y)} for x, y in path]
+    held = []
+    for at, move in enumerate(moves[1:]):
+        if at < len(pauses):
+            held.append({"type": "pause", "duration": int(pauses[at])})
+        held.append(move)
     return {"type": "pointer", "id": kind, "parameters": {"pointerType": kind},
-            "actions": moves[:1] + [{"type": "pointerDown", "button": 0}] + moves[1:]
+            "actions": moves[:1] + [{"type": "pointerDown", "button": 0}] + held
             + [{"type": "pointerUp", "button": 0}]}
 
 
