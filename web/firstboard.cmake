@@ -13,3 +13,7 @@ add_custom_command(
     COMMENT "Drawing the page's first board"
     VERBATIM)
 add_custom_target(first-board ALL DEPENDS ${first_board_files})
+# The design pictures are another folder's command's outputs, which make knows
+# only through that folder's target: without it, a parallel build could ask
+# for them before they are drawn.
+add_dependencies(first-board pictures)
