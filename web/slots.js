@@ -28,40 +28,38 @@ function pictureDone() {
 }
 
 // Shows a PNG of what `canvas` holds now on `element`, by `show(url)` once
-// the browser has encoded and decoded it, or by `cannot()` where it cannot
-// encode the canvas. A later picture for the same element outruns an
-// earlier one still on its way; each element keeps one address, given up
-// when the next takes its place.
+// the browser has decoded it, or by `cannot()` where it cannot encode the
+// canvas. A later picture for the same element outruns an earlier one still
+// on its way.
+//
+// The picture is a data: address, encoded in the call: a canvas is a letter's
+// slots or a block, a fraction of a millisecond to encode. An address for a
+// blob (toBlob, URL.createObjectURL) asks Chromium's browser process to
+// register the blob and again the address, each a call the page's thread
+// waits for: 10 to 15 ms apiece, at the start, while that process was busy.
 function showEncoded(element, canvas, show, cannot) {
     var drawing = element.drawings = (element.drawings || 0) + 1;
+    var url;
+    try {
+        url = canvas.toDataURL();
+    } catch (error) {
+        url = null; // a canvas the page may not read, or too large to encode
+    }
+    if (!url || url === 'data:,') {
+        element.removeAttribute('data-drawing'); // an earlier picture on its way is outrun
+        cannot();
+        return;
+    }
     ++picturesPending;
     element.setAttribute('data-drawing', '');
-    function settled() {
-        if (drawing === element.drawings)
+    var decoded = new Image();
+    decoded.src = url;
+    decoded.decode().catch(function () {}).then(function () {
+        if (drawing === element.drawings) {
             element.removeAttribute('data-drawing');
-        pictureDone();
-    }
-    canvas.toBlob(function (blob) {
-        if (drawing !== element.drawings || !blob) {
-            if (drawing === element.drawings)
-                cannot();
-            settled();
-            return;
+            show(url);
         }
-        var url = URL.createObjectURL(blob);
-        var decoded = new Image();
-        decoded.src = url;
-        decoded.decode().catch(function () {}).then(function () {
-            if (drawing === element.drawings) {
-                if (element.shownURL)
-                    URL.revokeObjectURL(element.shownURL);
-                element.shownURL = url;
-                show(url);
-            } else {
-                URL.revokeObjectURL(url);
-            }
-            settled();
-        });
+        pictureDone();
     });
 }
 
@@ -80,24 +78,21 @@ function showSlotCanvas(canvas) {
 
 // Shows `source`, a canvas, or nothing for null, as the background of
 // `element`, a block's box, whose colour shows where the picture is clear;
-// its size and place are the style sheet's and the program's. A browser
-// that cannot encode the canvas in the background is asked to at once.
+// its size and place are the style sheet's and the program's. A canvas the
+// browser cannot encode leaves the box its colour.
 Module['showPicture'] = function (element, source) {
     function show(url) {
         element.style.backgroundImage = url ? 'url(' + url + ')' : '';
     }
     if (source) {
         showEncoded(element, source, show, function () {
-            show(source.toDataURL());
+            show(null);
         });
         return;
     }
     element.drawings = (element.drawings || 0) + 1; // outruns any picture on its way
     element.removeAttribute('data-drawing');
     show(null);
-    if (element.shownURL)
-        URL.revokeObjectURL(element.shownURL);
-    element.shownURL = null;
 };
 
 // Adds a picture to `parent` for the rectangle bounds[0] to bounds[3]

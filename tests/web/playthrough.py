@@ -211,7 +211,7 @@ def framed_letter(engine, site, plan_program):
             browser.wait_for("navigator.serviceWorker.getRegistration().then(r => !!r && !!r.active)")
             game.check_console()
             elsewhere = [url for url in browser.requested() or []
-                         if not url.startswith((server.url, "blob:" + server.url, platform.url, "data:"))]
+                         if not url.startswith((server.url, platform.url, "data:"))]
             check(not elsewhere, "the framed page asked elsewhere: %s" % elsewhere)
             browser.frame(None)
             browser.evaluate("(s => { s.width = '800px'; s.height = '600px'; })"
@@ -249,9 +249,9 @@ def whole_game(engine, site, plan_program):
         game.check_console()
         # Chromium's and Firefox's drivers see every request; WebKit's none.
         requested = browser.requested()
-        # A data: address (Firefox's own copy of the page's icon) asks no one,
-        # nor does a blob: one of the page's own (the slots' pictures).
-        elsewhere = [url for url in requested or [] if not url.startswith((server.url, "blob:" + server.url, "data:"))]
+        # A data: address (the slots' and blocks' pictures, Firefox's own copy
+        # of the page's icon) asks no one.
+        elsewhere = [url for url in requested or [] if not url.startswith((server.url, "data:"))]
         check(not elsewhere, "the page asked elsewhere: %s" % elsewhere)
 
 
@@ -372,8 +372,8 @@ def check_answers(browser, server):
     policy = browser.evaluate("document.querySelector('meta[http-equiv=Content-Security-Policy]').content")
     seen = set()
     for url, status, headers in answered:
-        if url.startswith("blob:"):
-            continue  # the page's own pictures, from its memory
+        if url.startswith("data:"):
+            continue  # the page's own pictures, made in the page
         path = url[len(server.url):].split("?")[0] or "index.html"
         extension = os.path.splitext(path)[1]
         seen.add(extension)
