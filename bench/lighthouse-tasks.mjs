@@ -25,6 +25,15 @@ const marks = trace.traceEvents
     .filter(event => (event.cat || '').startsWith('blink.user_timing') && event.name.startsWith('zentrik-'))
     .sort((a, b) => a.ts - b.ts);
 
+// An address's path; Lighthouse's own scripts in the page have a bare name.
+function pathOf(source) {
+    try {
+        return new URL(source).pathname;
+    } catch {
+        return source;
+    }
+}
+
 const laysOut = task => task.event.name === 'Layout' || task.children.some(laysOut);
 // The five kinds of event that took most of a task's time, nested ones included.
 function spentOn(task) {
@@ -46,5 +55,5 @@ for (const task of tasks.filter(task => !task.parent)) {
     const mark = marks.filter(event => event.ts <= task.event.ts).pop();
     const ran = (task.event.tdur || 0) / 1000;
     console.log(`${counted.toFixed(0)} ms (${task.duration.toFixed(1)} traced, ${ran.toFixed(1)} on a core) after ${mark ? mark.name : 'the navigation'}`
-        + ` in ${new URL(source).pathname}: ${spentOn(task)}`);
+        + ` in ${pathOf(source)}: ${spentOn(task)}`);
 }
