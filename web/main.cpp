@@ -159,10 +159,12 @@ void buildPiece(emscripten::val)
 {
     // A task's share of the start, in milliseconds: a mid-range phone takes
     // four times as long, still well under the 50 ms a task may take before
-    // it holds up a tap, with room for a pause of the browser's own in the
-    // middle of it (a collection, code made faster). The next piece waits
-    // for the next task unless one as long as the longest so far still fits.
-    constexpr double TASK_BUDGET_MS = 4;
+    // it holds up a tap, with room for the browser's own threads, which run
+    // before the page's, to take the core in the middle of it, and for a
+    // pause of the browser's own (a collection, code made faster). The next
+    // piece waits for the next task unless one as long as the longest so far
+    // still fits.
+    constexpr double TASK_BUDGET_MS = 2;
     const double begun = emscripten_get_now();
     double now = begun;
     double longest = 0;
