@@ -298,6 +298,15 @@ def broken_pictures_or_no_webassembly(engine, site, plan_program):
         game.play(steps["letters"][:1], on_failure=said)
         game.check_console()
 
+        # A browser that lets no page read its canvases back, as a privacy
+        # setting may: the slots show their canvases themselves, the blocks
+        # their colours, and the board still stands and plays.
+        browser.run_before_page("HTMLCanvasElement.prototype.toDataURL = () => { throw new DOMException('', 'SecurityError') }")
+        game = Game(browser, server.url)
+        check(browser.evaluate("document.querySelectorAll('#stage canvas').length > 0"), "the slots show their canvases")
+        game.play(steps["letters"][:1], on_failure=said)
+        game.check_console()
+
         # As in a browser that has none, or where a school's policy turned
         # it off.
         browser.run_before_page("delete globalThis.WebAssembly")
