@@ -53,7 +53,7 @@ BROKEN = {
     "c_down2b.gif": ((404, b""), "404"),
     "c_up2b.gif": ((200, b"<!DOCTYPE html><title>Not here</title>"), ""),
     "upright2b.gif": ((200, b""), ""),
-    "horz2b.gif": ((200, bytes(20 << 20)), "16 MiB"),
+    "horz2b.gif": ((200, bytes(20 << 20)), "sent more than 16 MiB"),
 }
 
 # Behind a real server, what each of the page's files comes with: its type,
