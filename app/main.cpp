@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "window/application.h"
 #include "window/gamewindow.h"
 #include "window/picturefolder.h"
@@ -6,9 +7,13 @@
 
 int main(int argc, char* argv[])
 {
+    if (const std::optional<int> status = answerWithoutDisplay(argc, argv))
+        return *status;
     const std::unique_ptr<QApplication> app = openDisplay(argc, argv);
     if (!app)
         return 1;
+    if (const std::optional<int> status = rejectUnknownArguments(argc, argv))
+        return *status;
     try {
         GameWindow window(findPictureFolder(QCoreApplication::applicationDirPath().toStdString()));
         window.show();
