@@ -3,13 +3,15 @@
 # becomes SITE/zentrik.<hash>.wasm, PROGRAM/zentrik.js (told that name) becomes
 # SITE/zentrik.<hash>.js, the STYLES one after the other become
 # SITE/zentrik.<hash>.css, and PAGE, given the three names and the markup of
-# BOARD in place of its <!-- first board --> line, becomes SITE/index.html.
+# BOARD in place of its <!-- first board --> line and the TITLE, DESCRIPTION
+# and VERSION given in place of @TITLE@, @DESCRIPTION@ and @VERSION@, becomes
+# SITE/index.html.
 # The script readies its file system after it has run (pre.js).
 # The three names go to NAMES, one a line, for the service worker's list;
 # files of earlier builds are removed from SITE.
 #
 #   cmake -DPROGRAM=dir -DSTYLES="a.css;b.css" -DPAGE=index.html -DBOARD=board.html -DSITE=dir -DNAMES=file
-#         -P names.cmake
+#         -DTITLE=text -DDESCRIPTION=text -DVERSION=1.2.3 -P names.cmake
 
 # The hash's first 16 hexadecimal digits, as the service worker's set is named.
 function(content_name variable stem extension content_file)
@@ -62,5 +64,11 @@ foreach(name js wasm css)
 endforeach()
 file(READ ${BOARD} board)
 replace_once(page "<!-- first board -->\n" "${board}" ${PAGE})
+foreach(field TITLE DESCRIPTION VERSION)
+    string(REPLACE "&" "&amp;" text "${${field}}")
+    string(REPLACE "<" "&lt;" text "${text}")
+    string(REPLACE "\"" "&quot;" text "${text}")
+    replace_once(page "@${field}@" "${text}" ${PAGE})
+endforeach()
 file(WRITE ${SITE}/index.html "${page}")
 file(WRITE ${NAMES} "${js}\n${wasm}\n${css}\n")
