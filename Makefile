@@ -36,6 +36,12 @@ MEMCHECK_PACKAGES := valgrind
 LINT_PACKAGES     := clang-format clang-tidy cppcheck
 LINT_PACKAGES     += lintian devscripts
 WEB_PACKAGES      := emscripten python3 brotli
+# make dist cross-builds the arm64 package with Debian's cross compilers and
+# arm64 libraries beside the machine's own, and tests it under qemu-user.
+ARM64_PACKAGES    := crossbuild-essential-arm64 qemu-user qt6-base-dev:arm64 libgif-dev:arm64 libpng-dev:arm64 \
+                     libx11-dev:arm64 libxcb1-dev:arm64 libfontconfig-dev:arm64 \
+                     libgtest-dev:arm64 libxfixes-dev:arm64 libxtst-dev:arm64
+DIST_PACKAGES     := $(WEB_PACKAGES) git dpkg-dev lintian $(ARM64_PACKAGES)
 
 # Debian's emscripten runs its tools with Node, which must be told where
 # Debian keeps their modules.
@@ -44,6 +50,7 @@ EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps game-deps configure build run test sanitize install package bench fuzz memcheck lint clean web web-run lighthouse FORCE
+.PHONY: dist dist-check
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -152,7 +159,29 @@ $(LIGHTHOUSE): tools/lighthouse/package-lock.json
 	cd tools/lighthouse && npm ci --no-audit --no-fund --loglevel=error
 	touch $@
 
+# A release, the same bit for bit from any clone of the same commit, in
+# DIST: the page's archives, the Debian packages for amd64 and arm64, the
+# source and SHA256SUMS, built in folders of its own; see tools/dist.
+DIST       ?= dist
+DIST_BUILD ?= build-dist
+DIST_ARM64 ?= build-dist-arm64
+DIST_DEPS   = dpkg --print-foreign-architectures | grep -qx arm64 || $(SUDO) dpkg --add-architecture arm64; \
+              $(MAKE) --no-print-directory deps PACKAGES="$(DIST_PACKAGES)"
+dist: game-deps
+	@$(DIST_DEPS)
+	tools/dist $(DIST) $(DIST_BUILD) $(DIST_ARM64) $(JOBS)
+
+# make dist in two fresh clones of the last commit, apart in folder, umask,
+# locale and time zone, must give the same files; the first clone's arm64
+# build runs its headless tests under qemu-user. giflib's source is fetched
+# once, here, for both. See tools/dist-check.
+dist-check: game-deps
+	@$(DIST_DEPS)
+	web/fetch-giflib $(GIFLIB)
+	tools/dist-check $(GIFLIB) $(JOBS)
+
 clean:
 	rm -rf $(BUILD) $(SANITIZE) $(BENCH) $(FUZZ) $(WEB) $(WASM) $(GIFLIB) $(SANITIZE)-web $(SANITIZE)-wasm
+	rm -rf $(DIST) $(DIST_BUILD) $(DIST_BUILD)-wasm $(DIST_BUILD)-web $(DIST_ARM64)
 
 FORCE:
