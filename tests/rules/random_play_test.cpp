@@ -84,6 +84,7 @@ TEST(RandomPlay, InvariantsHoldAfterEveryEvent)
             if (HasFatalFailure())
                 return;
         }
-        EXPECT_GT(game.s.letterNo, 0) << "the sequence should get past a few letters";
+        // A sound move now and then takes every sequence through the alphabet.
+        EXPECT_TRUE(game.s.finished) << "seed " << seed << " stopped at letter " << game.s.letterNo;
     }
 }
