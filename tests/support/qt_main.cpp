@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -31,6 +33,13 @@ int main(int argc, char* argv[])
             if (!line.startsWith('#') && equals > 0)
                 qputenv(line.left(equals).constData(), line.mid(equals + 1));
         }
+    }
+    // Qt wants a private runtime folder: where the session gives none, the
+    // suite makes its own and removes it at its end, so none stays in /tmp.
+    std::optional<QTemporaryDir> runtime;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        runtime.emplace();
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -77,25 +77,49 @@ void TestGame::playLetter()
     }
 }
 
+namespace {
+
+// The folders pictureFolderWithout made: each goes when its test ends, so
+// that none stays where a suite ends with _Exit, and the rest when
+// GoogleTest lets its listeners go at the program's end.
+class MadeFolders : public testing::EmptyTestEventListener {
+public:
+    ~MadeFolders() override { removeAll(); }
+    void OnTestEnd(const testing::TestInfo&) override { removeAll(); }
+    void add(fs::path folder) { m_made.push_back(std::move(folder)); }
+
+private:
+    void removeAll()
+    {
+        std::error_code ignored;
+        for (const fs::path& folder : m_made)
+            fs::remove_all(folder, ignored);
+        m_made.clear();
+    }
+    std::vector<fs::path> m_made;
+};
+
+MadeFolders& madeFolders()
+{
+    // GoogleTest owns its listeners.
+    static MadeFolders* folders = [] {
+        auto* made = new MadeFolders;
+        testing::UnitTest::GetInstance()->listeners().Append(made);
+        return made;
+    }();
+    return *folders;
+}
+
+} // namespace
+
 fs::path pictureFolderWithout(std::initializer_list<std::string_view> missing)
 {
     static int serial = 0;
-    // Removed when the test program ends.
-    static struct Folders {
-        std::vector<fs::path> made;
-        ~Folders()
-        {
-            std::error_code ignored;
-            for (const fs::path& folder : made)
-                fs::remove_all(folder, ignored);
-        }
-    } folders;
-
     fs::path folder
         = fs::temp_directory_path() / ("zentrik-pictures-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
     fs::remove_all(folder);
     fs::create_directories(folder);
-    folders.made.push_back(folder);
+    madeFolders().add(folder);
     for (const Shape& shape : SHAPES) {
         for (const char* file : {shape.targetFile, shape.blockFile}) {
             if (std::find(missing.begin(), missing.end(), file) == missing.end())
