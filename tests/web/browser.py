@@ -14,18 +14,19 @@ gives the same calls.
                          through the others and released at the last
     touch(path)          the same with one finger
     key(name)            a key pressed and released ("Enter")
-    errors()             what the page threw or said as an error or warning;
-                         hears_start says whether that includes what it said
-                         while it loaded
-    requested()          every address the page asked for, or None where
-                         the driver cannot see the requests
+    errors()             what the page threw or said as an error or warning,
+                         from its start where it comes from a PageServer
+    requested()          every address the page asked for
     run_before_page(js)  a script run before each new document's own, or
-                         False where the driver has none
-    leave(how)           the window minimised ("minimise": it loses the focus,
-                         then is hidden) or the page hidden behind another tab
-                         ("tab"), and back, where can_leave says the driver
-                         can; there mouse(path, release=False) holds the
-                         button, and a path from None moves it on
+                         False where the driver has none (a PageServer runs
+                         such scripts in every engine)
+    hide()               the page hidden and shown again, in the way the
+                         engine's driver can: behind another tab, or its
+                         window minimised
+    lose_focus()         on a desktop (launch(..., desktop=True)), another
+                         program's window takes the focus and gives it back,
+                         the page staying in sight; where can_lose_focus
+    mouse(path, release=False) holds the button; a path from None moves it on
     close()              and with-blocks, which close
 """
 
@@ -35,6 +36,7 @@ import os
 import importlib
 import io
 import shutil
+import signal
 import socket
 import subprocess
 import tempfile
@@ -45,11 +47,17 @@ from PIL import Image
 
 # Each engine's module and its driver.
 ENGINES = {"chromium": "Chromium", "firefox": "Firefox", "webkit": "WebKit"}
+# The engines whose drivers run them in a window on a desktop of their own
+# (launch(..., desktop=True)); Firefox's window takes no focus there under
+# its remote agent.
+DESKTOP_ENGINES = ("chromium", "webkit")
 
 
-def launch(engine, width, height):
-    """The engine's browser with a viewport of width x height."""
-    return getattr(importlib.import_module(engine), ENGINES[engine])(width, height)
+def launch(engine, width, height, desktop=False):
+    """The engine's browser with a viewport of width x height; with
+    `desktop`, in a window on a desktop of its own, where the focus goes from
+    window to window as on a child's computer."""
+    return getattr(importlib.import_module(engine), ENGINES[engine])(width, height, desktop)
 
 
 def free_port():
@@ -69,19 +77,21 @@ def wait_until(condition, what, seconds=30):
         time.sleep(0.05)
 
 
-def pointer_actions(kind, path, pauses=()):
+def pointer_actions(kind, path, pauses=(), release=True):
     """W3C WebDriver's input source for `kind` ("mouse" or "touch") pressing
-    at the path's first point, moving through it and releasing at its last;
-    with `pauses`, waiting pauses[i] ms before the move to path[i + 1]."""
-    moves = [{"type": "pointerMove", "x": int(x), "y": int(y)} for x, y in path]
+    at the path's first point (held from before where it is None), moving
+    through it and releasing at its last unless not `release`; with
+    `pauses`, waiting pauses[i] ms before the move to path[i + 1]."""
+    moves = [{"type": "pointerMove", "x": int(x), "y": int(y)} for x, y in path[1:]]
     held = []
-    for at, move in enumerate(moves[1:]):
+    for at, move in enumerate(moves):
         if at < len(pauses):
             held.append({"type": "pause", "duration": int(pauses[at])})
         held.append(move)
+    press = [] if path[0] is None else [{"type": "pointerMove", "x": int(path[0][0]), "y": int(path[0][1])},
+                                        {"type": "pointerDown", "button": 0}]
     return {"type": "pointer", "id": kind, "parameters": {"pointerType": kind},
-            "actions": moves[:1] + [{"type": "pointerDown", "button": 0}] + held
-            + [{"type": "pointerUp", "button": 0}]}
+            "actions": press + held + ([{"type": "pointerUp", "button": 0}] if release else [])}
 
 
 def key_actions(name):
@@ -91,18 +101,77 @@ def key_actions(name):
             "actions": [{"type": "keyDown", "value": code}, {"type": "keyUp", "value": code}]}
 
 
+def start(command, **options):
+    """A program in a session of its own, so that stop() ends what it
+    starts too (a browser's helper processes, a server's workers)."""
+    return subprocess.Popen(command, start_new_session=True, **options)
+
+
 def stop(process):
-    if process.poll() is None:
-        process.terminate()
+    def signal_all(number):
         try:
-            process.wait(10)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
+            os.killpg(process.pid, number)
+        except ProcessLookupError:
+            pass
+    signal_all(signal.SIGTERM)
+    try:
+        process.wait(10)
+    except subprocess.TimeoutExpired:
+        pass
+    # What the program started and left behind goes too.
+    signal_all(signal.SIGKILL)
+    process.wait()
+
+
+# Installed first in a PageServer's page, and after each load by drivers
+# that hear nothing of the page themselves: keeps what the page says, and
+# counts the input the page has been given, for WebKit's driver answers an
+# action before the page has handled it.
+RECORDER = """
+if (!window.zentrikSaid) {
+    window.zentrikSaid = [];
+    window.zentrikInputs = 0;
+    for (const type of ['pointerup', 'keyup'])
+        addEventListener(type, () => zentrikInputs++, true);
+    addEventListener('error', e => zentrikSaid.push(String(e.message)));
+    addEventListener('unhandledrejection', e => zentrikSaid.push(String(e.reason)));
+    for (const level of ['error', 'warn']) {
+        const say = console[level];
+        console[level] = (...args) => { zentrikSaid.push(args.join(' ')); say.apply(console, args); };
+    }
+}
+"""
+TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools")
+
+
+class Display:
+    """An X server of a browser's own (tools/display-server) of `size`
+    ("WIDTHxHEIGHT"); with `desktop`, with a window manager that gives the
+    focus to the window shown last."""
+
+    def __init__(self, size, desktop):
+        self.folder = tempfile.mkdtemp(prefix="zentrik-display-")
+        self.file = os.path.join(self.folder, "display.env")
+        subprocess.run([os.path.join(TOOLS, "display-server"), "start", "openbox" if desktop else "xvfb",
+                        self.file, size], check=True, stdout=subprocess.DEVNULL)
+        with open(self.file) as file:
+            self.env = dict(os.environ, **dict(line.strip().split("=", 1) for line in file
+                                               if "=" in line and not line.startswith("#")))
+
+    def other_window(self):
+        """Another program's window, shown in front with the focus."""
+        return start(["xev", "-name", "zentrik-other"], env=self.env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def close(self):
+        subprocess.run([os.path.join(TOOLS, "display-server"), "stop", self.file], check=False)
+        shutil.rmtree(self.folder, ignore_errors=True)
 
 
 class Driver:
     """What every engine's driver shares."""
+
+    display = None
 
     def wait_for(self, expression, seconds=30):
         wait_until(lambda: self.evaluate(expression), expression, seconds)
@@ -112,19 +181,25 @@ class Driver:
         self.evaluate("new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))")
         return Image.open(io.BytesIO(self.png())).convert("RGB")
 
-    def requested(self):
-        return None
-
     def run_before_page(self, source):
         return False
 
-    can_leave = False
-    hears_start = True
+    @property
+    def can_lose_focus(self):
+        return self.display is not None
+
+    def lose_focus(self):
+        other = self.display.other_window()
+        try:
+            self.wait_for("!document.hasFocus()")
+        finally:
+            stop(other)
+        self.wait_for("document.hasFocus()")
 
     # Input as W3C WebDriver's actions, which the drivers that speak them
     # send through perform(); Chromium's sends its own events instead.
-    def mouse(self, path):
-        self.perform(pointer_actions("mouse", path))
+    def mouse(self, path, release=True):
+        self.perform(pointer_actions("mouse", path, release=release))
 
     def touch(self, path):
         self.perform(pointer_actions("touch", path))
@@ -133,12 +208,17 @@ class Driver:
         self.perform(key_actions(name))
 
     def close(self):
-        # A browser on a socket of its own, with a profile made for it.
+        # A browser on a socket of its own, with a profile made for it, also
+        # where it did not start whole.
         try:
-            self.socket.close()
+            if getattr(self, "socket", None):
+                self.socket.close()
         finally:
-            stop(self.process)
+            if getattr(self, "process", None):
+                stop(self.process)
             shutil.rmtree(self.profile, ignore_errors=True)
+            if self.display:
+                self.display.close()
 
     def __enter__(self):
         return self
@@ -153,8 +233,9 @@ COMPRESSED = (".html", ".js", ".css", ".wasm", ".webmanifest", ".json", ".svg")
 
 class Server:
     """Serves `folder` on 127.0.0.1. A path in `answers` gets the answer given
-    there instead, (status, body), as a server that lacks the file or holds
-    another would. Every request's path is kept in `paths`. With `compressed`,
+    there instead, (status, body) or (status, body, type), as a server that
+    lacks the file or holds another would; a body may be a function that
+    makes it. Every request's path is kept in `paths`. With `compressed`,
     text and WebAssembly go gzipped to a browser that takes it, as the page's
     own server settings send them: the gzip copy beside a file where there is
     one, else the file gzipped as it is sent. Every answer carries `headers`
@@ -205,10 +286,14 @@ class Server:
                 elif answer[0] != 200:
                     self.send_error(answer[0])
                 else:
+                    body = answer[1]() if callable(answer[1]) else answer[1]
                     self.send_response(200)
-                    self.send_header("Content-Length", str(len(answer[1])))
+                    self.send_header("Content-Length", str(len(body)))
+                    if len(answer) > 2:
+                        self.send_header("Content-Type", answer[2])
+                        self.send_header("Cache-Control", "no-store")
                     self.end_headers()
-                    self.wfile.write(answer[1])
+                    self.wfile.write(body)
 
             def log_request(self, code="-", size="-"):
                 server.answered.append((self.path, int(code)))
@@ -231,15 +316,47 @@ class Server:
         self.httpd.server_close()
 
 
+class PageServer(Server):
+    """A Server whose page runs a script of the test's first, before its
+    own: it keeps what the page says from its start, for every driver, and
+    runs each script added to `before_page`, as run_before_page does where
+    a driver can."""
+
+    FIRST = "zentrik-test-first.js"
+
+    def __init__(self, folder, answers=None, **options):
+        self.before_page = []
+        with open(os.path.join(folder, "index.html"), "rb") as file:
+            page = file.read().replace(b"<head>", b'<head>\n<script src="%s"></script>' % self.FIRST.encode(), 1)
+        answers = dict(answers or {})
+        for path in ("", "index.html"):
+            answers[path] = (200, page, "text/html; charset=utf-8")
+        answers[self.FIRST] = (200, lambda: "\n".join([RECORDER] + self.before_page).encode(), "text/javascript")
+        super().__init__(folder, answers, **options)
+
+
+def readable_copy(folder, copy):
+    """A copy of `folder` at `copy` that a server's unprivileged user may
+    read, whatever the folders above `folder` and the umask it was made with."""
+    shutil.copytree(folder, copy)
+    for root, _, files in os.walk(copy):
+        os.chmod(root, 0o755)
+        for name in files:
+            os.chmod(os.path.join(root, name), 0o644)
+    return copy
+
+
 class RealServer:
     """Debian's nginx or apache2 serving `folder` on a free port of 127.0.0.1
     with the settings that ship with the page, from a private configuration:
     every file it writes (pid, locks, logs, temporary files) stays in a
-    folder of its own under `state`, removed when it stops. A system service
-    of the same server, if one runs, is neither needed nor touched."""
+    temporary folder of its own, removed when it stops. Run as root, it
+    hands requests to an unprivileged user, who must be able to read
+    `folder` (readable_copy). A system service of the same server, if one
+    runs, is neither needed nor touched."""
 
-    def __init__(self, folder, state):
-        self.state = tempfile.mkdtemp(prefix="zentrik-%s-" % self.NAME, dir=state)
+    def __init__(self, folder):
+        self.state = tempfile.mkdtemp(prefix="zentrik-%s-" % self.NAME)
         # Open to the unprivileged user that serves the requests.
         os.chmod(self.state, 0o755)
         self.port = free_port()
@@ -248,7 +365,7 @@ class RealServer:
         with open(config, "w") as file:
             file.write(self.configuration(os.path.abspath(folder)))
         self.log = open(os.path.join(self.state, "output.log"), "w")
-        self.process = subprocess.Popen(self.command(config), stdout=self.log, stderr=subprocess.STDOUT)
+        self.process = start(self.command(config), stdout=self.log, stderr=subprocess.STDOUT)
 
         def answers():
             if self.process.poll() is not None:
@@ -326,9 +443,9 @@ class Apache(RealServer):
     NAME = "apache2"
     MODULES = ("mime", "dir", "filter", "deflate", "brotli", "rewrite", "headers")
 
-    def __init__(self, folder, state, modules=MODULES):
+    def __init__(self, folder, modules=MODULES):
         self.modules = modules
-        super().__init__(folder, state)
+        super().__init__(folder)
 
     def configuration(self, folder):
         debian = "/etc/apache2/mods-available/"

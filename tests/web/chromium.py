@@ -1,5 +1,5 @@
-"""Headless Chromium (Debian's chromium) with one page, driven over the
-DevTools protocol."""
+"""Chromium (Debian's chromium) with one page, driven over the DevTools
+protocol: headless, or in a window on a desktop of its own."""
 
 import base64
 import json
@@ -10,22 +10,28 @@ import urllib.request
 
 import websocket
 
-from browser import Driver, wait_until
+from browser import Display, Driver, start, wait_until
 
 KEYS = {"Enter": 13}
 
 
 class Chromium(Driver):
-    can_leave = True
-
-    def __init__(self, width, height):
+    def __init__(self, width, height, desktop=False):
         self.profile = tempfile.mkdtemp(prefix="zentrik-chromium-")
-        self.process = subprocess.Popen(
-            ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+        try:
+            self.start(width, height, desktop)
+        except BaseException:
+            self.close()
+            raise
+
+    def start(self, width, height, desktop):
+        self.display = Display("1280x1024", desktop=True) if desktop else None
+        self.process = start(
+            ["chromium"] + ([] if desktop else ["--headless"]) + ["--no-sandbox", "--disable-gpu", "--no-first-run",
              "--disable-background-networking", "--disable-component-update", "--disable-sync",
              "--disable-quic", "--hide-scrollbars", "--user-data-dir=" + self.profile,
              "--remote-debugging-port=0", "about:blank"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            env=self.display.env if desktop else None, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         port_file = os.path.join(self.profile, "DevToolsActivePort")
 
         def port():
@@ -45,6 +51,9 @@ class Chromium(Driver):
             self.call(domain + ".enable")
         self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
                   deviceScaleFactor=1, mobile=False)
+        if desktop:
+            # The window in front takes the focus, as a child's click would give it.
+            self.call("Page.bringToFront")
 
     def call(self, method, **params):
         self.drain()
@@ -172,17 +181,11 @@ class Chromium(Driver):
             self.call("Input.dispatchMouseEvent", type="mouseReleased", x=path[-1][0], y=path[-1][1],
                       button="left", buttons=0, clickCount=1)
 
-    def leave(self, how):
-        if how == "minimise":
-            window = self.call("Browser.getWindowForTarget")["windowId"]
-            self.call("Browser.setWindowBounds", windowId=window, bounds={"windowState": "minimized"})
-            self.wait_for("document.hidden")
-            self.call("Browser.setWindowBounds", windowId=window, bounds={"windowState": "normal"})
-        else:
-            # Another tab in front hides the page; closed, it shows the page again.
-            tab = self.call("Target.createTarget", url="about:blank")["targetId"]
-            self.wait_for("document.hidden")
-            self.call("Target.closeTarget", targetId=tab)
+    def hide(self):
+        # Another tab in front hides the page; closed, it shows the page again.
+        tab = self.call("Target.createTarget", url="about:blank")["targetId"]
+        self.wait_for("document.hidden")
+        self.call("Target.closeTarget", targetId=tab)
         self.wait_for("!document.hidden")
 
     def touch(self, path):

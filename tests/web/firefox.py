@@ -10,7 +10,7 @@ import tempfile
 
 import websocket
 
-from browser import Driver, wait_until
+from browser import Driver, start, wait_until
 
 
 def value(remote):
@@ -26,11 +26,19 @@ def value(remote):
 
 
 class Firefox(Driver):
-    def __init__(self, width, height):
+    def __init__(self, width, height, desktop=False):
+        assert not desktop, "Firefox's window takes no focus under its remote agent"
         self.profile = tempfile.mkdtemp(prefix="zentrik-firefox-")
+        try:
+            self.start(width, height)
+        except BaseException:
+            self.close()
+            raise
+
+    def start(self, width, height):
         log = os.path.join(self.profile, "firefox.log")
         # Port 0: Firefox takes a free one and says which.
-        self.process = subprocess.Popen(
+        self.process = start(
             ["firefox-esr", "--headless", "--no-remote", "--profile", self.profile,
              "--remote-debugging-port", "0", "about:blank"],
             stdout=subprocess.DEVNULL, stderr=open(log, "w"))
@@ -72,10 +80,6 @@ class Firefox(Driver):
         return [event["params"]["request"]["url"] for event in self.events
                 if event.get("method") == "network.beforeRequestSent"]
 
-    def run_before_page(self, source):
-        self.call("script.addPreloadScript", functionDeclaration="() => { %s }" % source)
-        return True
-
     def evaluate(self, expression):
         result = self.call("script.evaluate", expression=expression, target={"context": self.target},
                            awaitPromise=True, resultOwnership="none")
@@ -95,6 +99,14 @@ class Firefox(Driver):
 
     def png(self):
         return base64.b64decode(self.call("browsingContext.captureScreenshot", context=self.context)["data"])
+
+    def hide(self):
+        # Another tab in front hides the page; closed, it shows the page again.
+        tab = self.call("browsingContext.create", type="tab")["context"]
+        self.wait_for("document.hidden")
+        self.call("browsingContext.close", context=tab)
+        self.call("browsingContext.activate", context=self.context)
+        self.wait_for("!document.hidden")
 
     def perform(self, source):
         self.call("input.performActions", context=self.context, actions=[source])

@@ -1,68 +1,41 @@
-"""WebKitGTK's MiniBrowser (Debian's webkit2gtk-driver) on an Xvfb of its own,
-driven over W3C WebDriver by WebKitWebDriver, the nearest here to Safari on
-an iPad.
+"""WebKitGTK's MiniBrowser (Debian's webkit2gtk-driver) on an X server of its
+own, driven over W3C WebDriver by WebKitWebDriver, the nearest here to Safari
+on an iPad.
 
-Classic WebDriver has no console and no network log: errors() reads what a
-script installed right after each load caught (errors thrown while the page
-loads are missed, though a page that failed to start never shows its scene),
-requested() cannot be had, and there is no script to run before the page's own.
+Classic WebDriver has no console, no network log and no script to run before
+the page's own: what the page says comes from the recorder a PageServer puts
+first in the page (or, for other pages, installed after each load), and what
+it asked for from the page's own Resource Timing.
 """
 
 import base64
 import json
-import os
 import subprocess
 import urllib.error
 import urllib.request
 
-from browser import Driver, free_port, stop, wait_until
+from browser import RECORDER, Display, Driver, free_port, start, stop, wait_until
 
 MINIBROWSER = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
 # Room for the largest viewport the tests ask for, with the browser's bar.
-SCREEN = "2600x1800x24"
-
-# Installed after each load: keeps what the page says, and counts the input
-# the page has been given, for WebKit's driver answers an action before the
-# page has handled it.
-LISTEN = """
-if (!window.zentrikSaid) {
-    window.zentrikSaid = [];
-    window.zentrikInputs = 0;
-    for (const type of ['pointerup', 'keyup'])
-        addEventListener(type, () => zentrikInputs++, true);
-    addEventListener('error', e => zentrikSaid.push(String(e.message)));
-    addEventListener('unhandledrejection', e => zentrikSaid.push(String(e.reason)));
-    for (const level of ['error', 'warn']) {
-        const say = console[level];
-        console[level] = (...args) => { zentrikSaid.push(args.join(' ')); say.apply(console, args); };
-    }
-}
-"""
+SCREEN = "2600x1800"
 
 
 class WebKit(Driver):
-    hears_start = False
-
-    def __init__(self, width, height):
-        self.xvfb = self.driver = self.session = self.frame_index = None
+    def __init__(self, width, height, desktop=False):
+        self.driver = self.session = self.frame_index = None
         try:
-            self.start(width, height)
+            self.start(width, height, desktop)
         except BaseException:
             self.close()
             raise
 
-    def start(self, width, height):
-        read, write = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", SCREEN, "-nolisten", "tcp"],
-                                     pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as number:
-            display = ":" + number.readline().strip()
+    def start(self, width, height, desktop):
+        self.display = Display(SCREEN, desktop)
         port = free_port()
         self.base = "http://127.0.0.1:%d" % port
-        self.driver = subprocess.Popen(["WebKitWebDriver", "--port=%d" % port],
-                                       env=dict(os.environ, DISPLAY=display),
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.driver = start(["WebKitWebDriver", "--port=%d" % port], env=self.display.env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
         def ready():
             try:
@@ -118,7 +91,7 @@ class WebKit(Driver):
     def frame(self, index):
         self.frame_index = index
         if index is not None:
-            self.execute(LISTEN)
+            self.execute(RECORDER)
 
     def errors(self):
         return self.evaluate("window.zentrikSaid || []")
@@ -126,7 +99,7 @@ class WebKit(Driver):
     def open(self, url):
         self.frame_index = None
         self.command("POST", "/url", {"url": url})
-        self.execute(LISTEN)
+        self.execute(RECORDER)
 
     def png(self):
         # WebKit's screenshot can show a frame from before the last change:
@@ -138,17 +111,32 @@ class WebKit(Driver):
                 return shot
             self.evaluate("new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))")
 
+    def requested(self):
+        return self.evaluate("[location.href, ...performance.getEntriesByType('resource').map(e => e.name)]")
+
+    def hide(self):
+        # Minimised, the window hides the page; brought back to its size,
+        # it shows it again.
+        rect = self.command("GET", "/window/rect")
+        self.command("POST", "/window/minimize", {})
+        self.wait_for("document.hidden")
+        self.command("POST", "/window/rect", {"width": rect["width"], "height": rect["height"]})
+        self.wait_for("!document.hidden")
+
     def perform(self, source):
         # Returns once the page has handled the release that ends the action.
+        released = source["actions"][-1]["type"] in ("pointerUp", "keyUp")
         handled = self.evaluate("zentrikInputs") + 1
         self.command("POST", "/actions", {"actions": [source]})
-        self.wait_for("zentrikInputs >= %d" % handled)
+        if released:
+            self.wait_for("zentrikInputs >= %d" % handled)
 
     def close(self):
         try:
             if self.session:
                 self.command("DELETE", "")
         finally:
-            for process in (self.driver, self.xvfb):
-                if process:
-                    stop(process)
+            if self.driver:
+                stop(self.driver)
+            if self.display:
+                self.display.close()
