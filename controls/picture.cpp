@@ -54,7 +54,7 @@ PicturePtr LoadPicture(const std::filesystem::path& path)
         throw PictureLoadError(name, "file larger than 16 MiB");
 
     // The C library's files, not streams: the file is read whole in one go,
-    // and the page is spared the streams' 36 KB of compressed WebAssembly.
+    // and the page is spared the streams' code, a large part of its WebAssembly.
     errno = 0;
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(name.c_str(), "rb"), std::fclose);
     if (!file)

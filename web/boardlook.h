@@ -13,11 +13,10 @@
 // page's files before any program runs, so that the two show the same pixels.
 
 // A control shown by an element of its own, a box: a label's text, or a
-// picture over its colour, or its colour alone. A box where WebKit, which
-// draws every canvas of a page again in every frame, drew a canvas for each
-// block and the pad; and Chromium's frame that first shows the board took
-// 25 ms rather than 13 at a fourfold slowdown with the blocks as canvases,
-// most of it handing them to its compositor.
+// picture over its colour, or its colour alone. A box, not a canvas: WebKit
+// draws every canvas of a page again in every frame, and Chromium's frame
+// that first shows the board spends most of its time handing canvases to
+// its compositor.
 struct ShownControl {
     const Control* control;
     std::string id;
@@ -33,9 +32,9 @@ std::string cssColour(Colour colour);
 // The free face with the metrics of the labels' own, which stands in for it
 // where it is missing, as on every Linux machine. It comes first, before the
 // labels' own: a browser that has it is spared looking up the faces it lacks
-// before it, which in Chromium on Linux made the page's first layout, the
-// first with Japanese text, twice as long (13 against 6 ms). A browser that
-// lacks it goes on to the labels' own face at the cost of one look-up.
+// before it, which in Chromium on Linux is most of the page's first layout,
+// the first with Japanese text. A browser that lacks it goes on to the
+// labels' own face at the cost of one look-up.
 inline constexpr const char* STAND_IN_FACE = "IPAPGothic";
 
 // Faces that show Japanese, after the labels' own: the free one a Linux

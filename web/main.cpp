@@ -157,13 +157,13 @@ void backgroundSettles(emscripten::val)
 // takes at once, where a timer's would wait 4 ms after the fifth.
 void buildPiece(emscripten::val)
 {
-    // A task's share of the start, in milliseconds: a mid-range phone takes
-    // four times as long, still well under the 50 ms a task may take before
-    // it holds up a tap, with room for the browser's own threads, which run
-    // before the page's, to take the core in the middle of it, and for a
-    // pause of the browser's own (a collection, code made faster). The next
-    // piece waits for the next task unless one as long as the longest so far
-    // still fits.
+    // A task's share of the start, in milliseconds: a slow phone takes
+    // several times as long, still well under the 50 ms after which a
+    // browser counts a task as long, one that holds up a tap, with room for
+    // the browser's own threads, which run before the page's, to take the
+    // core in the middle of it, and for a pause of the browser's own (a
+    // collection, code made faster). The next piece waits for the next task
+    // unless one as long as the longest so far still fits.
     constexpr double TASK_BUDGET_MS = 2;
     const double begun = emscripten_get_now();
     double now = begun;

@@ -16,9 +16,8 @@ Module['onAbort'] = function () {
 };
 
 // Emscripten readies its file system (FS.staticInit) as its script runs: the
-// first calls of some thirty of its functions, a fifth of the task that
-// runs the script, the start's longest (52 ms at DevTools' fourfold
-// slowdown, 41 ms without it, in traces of six first visits). The build
+// first calls of some thirty of its functions, a good part of the task that
+// runs the script, the start's longest. The build
 // (web/names.cmake) calls this in its place: the file system is readied in
 // a task of its own, or just before the runtime starts, if that comes first.
 Module['readyFileSystemLater'] = function () {

@@ -33,10 +33,10 @@ function pictureDone() {
 // on its way.
 //
 // The picture is a data: address, encoded in the call: a canvas is a letter's
-// slots or a block, a fraction of a millisecond to encode. An address for a
-// blob (toBlob, URL.createObjectURL) asks Chromium's browser process to
-// register the blob and again the address, each a call the page's thread
-// waits for: 10 to 15 ms apiece, at the start, while that process was busy.
+// slots or a block, quick to encode. An address for a blob (toBlob,
+// URL.createObjectURL) asks Chromium's browser process to register the blob
+// and again the address, each a call the page's thread waits for, long while
+// that process is busy with the start.
 function showEncoded(element, canvas, show, cannot) {
     var drawing = element.drawings = (element.drawings || 0) + 1;
     var url;
