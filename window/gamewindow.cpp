@@ -7,9 +7,9 @@
 #include "rules/startup.h"
 #include "window/application.h"
 #include "window/builtinpictures.h"
-#include "window/framewatch.h"
 #include "window/pictureboxwidget.h"
 #include "window/qtconvert.h"
+#include "window/windowplacement.h"
 
 #include <QMessageBox>
 #include <QPaintEvent>
@@ -82,8 +82,8 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     });
 
     form.observe(this);
-    connect(new FrameWatch(this), &FrameWatch::frameChanged, this, &GameWindow::fitFrame);
-    placeWindow();
+    m_placement = new WindowPlacement(this, form.Form1);
+    m_placement->place();
     handle([&] { Form_Load(form); });
 
     // Said at once rather than at the first turn, once the window is up.
@@ -107,58 +107,13 @@ bool GameWindow::event(QEvent* event)
     case QEvent::ShowToParent:
     case QEvent::Move:
     case QEvent::Resize:
-    case QEvent::WindowActivate: fitFrame(); break;
+    case QEvent::WindowActivate:
+        if (m_placement)
+            m_placement->fit();
+        break;
     default: break;
     }
     return result;
-}
-
-void GameWindow::fitFrame()
-{
-    // Form1's size is the outer frame; once the frame is known, the client
-    // area is what it leaves. A window manager may tell the frame late, with
-    // no move or resize of its own: the frame watch and activation look again.
-    // On Wayland, Qt draws the frame itself and knows it once shown.
-    // The platform window's own margins: the widget's cached frame is only
-    // brought up to date by a move or a resize, which a late frame may not bring.
-    QWindow* handle = windowHandle();
-    const QMargins margins = handle ? handle->frameMargins() : QMargins();
-    if (margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0)
-        return;
-    if (margins != m_frameMargins) {
-        m_frameMargins = margins;
-        m_placements = 0;
-        placeWindow();
-        return;
-    }
-    // The frame is known, yet stands elsewhere: a window manager that frames
-    // the window while a request is on its way (on a slow machine) may have
-    // placed it by an older frame. Ask again, a few times at most, should a
-    // window manager insist on a place of its own.
-    if (handle && handle->handle() && handle->framePosition() != frameCorner() && m_placements < MAX_PLACEMENTS)
-        placeWindow();
-}
-
-QPoint GameWindow::frameCorner() const
-{
-    return {toPixels(m_scene->Form1.Left()), toPixels(m_scene->Form1.Top())};
-}
-
-void GameWindow::placeWindow()
-{
-    ++m_placements;
-    const Form& window = m_scene->Form1;
-    const QMargins frame = m_frameMargins.value_or(QMargins());
-    setFixedSize(QSize(toPixels(window.Width()) - frame.left() - frame.right(),
-                       toPixels(window.Height()) - frame.top() - frame.bottom()));
-    // Once there is a platform window, its client area is placed inside the
-    // frame as the platform told it. The widget's cached frame, and Qt's own
-    // frame-inclusive placement, may still go by a frame the window manager
-    // has changed since, and place the client area at the frame's corner.
-    if (QWindow* handle = windowHandle(); handle && handle->handle())
-        handle->setPosition(frameCorner() + QPoint(frame.left(), frame.top()));
-    else
-        move(frameCorner());
 }
 
 void GameWindow::paintEvent(QPaintEvent* event)
@@ -240,7 +195,7 @@ void GameWindow::controlChanged(const Control& control, Change change)
 {
     if (&control == &m_scene->Form1) {
         if (change == Change::Geometry)
-            placeWindow();
+            m_placement->place();
         return;
     }
 

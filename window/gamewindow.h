@@ -18,6 +18,7 @@
 #include <utility>
 
 class PictureBoxWidget;
+class WindowPlacement;
 
 // The one window of the game. It builds the scene from the pictures compiled
 // into the program, runs the start-up, draws the background, the slots and
@@ -42,9 +43,6 @@ protected:
 
 private:
     void controlChanged(const Control& control, Change change) override;
-    void fitFrame();
-    void placeWindow();
-    QPoint frameCorner() const;
     void takeBackground();
     void readIcons();
     PictureBoxWidget* widgetOf(const Control& control) const;
@@ -61,9 +59,6 @@ private:
     std::optional<std::array<QFont, 2>> m_labelFonts; // Label1's and lblPicFile's, from the first paint of either
     std::array<PictureBoxWidget*, PIECE_COUNT> m_pieces{};
     PictureBoxWidget* m_pad = nullptr;
-    std::optional<QMargins> m_frameMargins; // the frame the platform told last
-    // Requests to place the window since its frame was last told.
-    int m_placements = 0;
-    static constexpr int MAX_PLACEMENTS = 4;
+    WindowPlacement* m_placement = nullptr;
     QPointer<QMessageBox> m_failure;
 };
