@@ -10,6 +10,11 @@
 constexpr int PIECE_COUNT = 6;
 constexpr int SLOT_COUNT = 77;
 
+// The blocks by Piece index in the order they stand, later above earlier, as
+// the design stacks them. All stand above the pad: a block under it could
+// neither be seen nor clicked, and a letter that needs it never finished.
+constexpr std::array<int, PIECE_COUNT> PIECE_STANDING_ORDER{5, 4, 3, 1, 0, 2};
+
 // A block's design-time place and the shape it starts with.
 struct PieceDesign {
     float Left;

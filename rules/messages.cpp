@@ -1,5 +1,9 @@
 #include "rules/messages.h"
 
+#include "controls/picture.h"
+
+namespace {
+
 std::string pictureFailureMessage(const std::string& path, const std::string& reason)
 {
     return "画像を読み込めませんでした。ゲームはそのまま続けられます。\n\n"
@@ -7,11 +11,20 @@ std::string pictureFailureMessage(const std::string& path, const std::string& re
         + path + ": " + reason + ".\n\nThe game goes on.";
 }
 
-std::string failureMessage(const std::string& what)
+std::string otherFailureMessage(const std::string& what)
 {
     return "問題が起きましたが、ゲームはそのまま続けられます。\n\n"
            "Something went wrong: "
         + what + ".\n\nThe game goes on.";
+}
+
+} // namespace
+
+std::string failureMessage(const std::exception& error)
+{
+    if (const auto* picture = dynamic_cast<const PictureLoadError*>(&error))
+        return pictureFailureMessage(picture->path(), picture->reason());
+    return otherFailureMessage(error.what());
 }
 
 std::string missingFolderMessage(std::span<const std::string> places)

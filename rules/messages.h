@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <span>
 #include <string>
 
@@ -7,11 +8,9 @@
 // in English for the grown-up who mends it. Every front end shows the same
 // words; each says the game goes on, for it does.
 
-/** A picture file could not be loaded: its path or address, and why. */
-std::string pictureFailureMessage(const std::string& path, const std::string& reason);
-
-/** Any other failure of a handler, with what went wrong. */
-std::string failureMessage(const std::string& what);
+/** A failure of a handler: a PictureLoadError names the picture's path or address and why it could not be
+    loaded, any other exception says what went wrong. */
+std::string failureMessage(const std::exception& error);
 
 /** No picture folder was found; `places` are every place that was looked at. */
 std::string missingFolderMessage(std::span<const std::string> places);

@@ -11,7 +11,7 @@ std::vector<ShownControl> shownControls(const Scene& scene)
         {&scene.lblPicFile, scene.lblPicFile.Name()},
         {&scene.Picture1, scene.Picture1.Name()},
     };
-    for (int index : {5, 4, 3, 1, 0, 2})
+    for (int index : PIECE_STANDING_ORDER)
         shown.push_back({&scene.Piece[index], scene.Piece[index].Name() + std::to_string(index)});
     return shown;
 }

@@ -14,6 +14,11 @@ val addElement(val& parent, const char* tag, const std::string& id)
     return element;
 }
 
+void listen(val target, const char* type, const char* handler)
+{
+    target.call<void>("addEventListener", val(type), val::module_property(handler));
+}
+
 std::string px(double pixels)
 {
     char text[32];

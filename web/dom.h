@@ -14,6 +14,9 @@
 /** A new element of `tag`, with `id` when it is not empty, added to `parent`. */
 emscripten::val addElement(emscripten::val& parent, const char* tag, const std::string& id = {});
 
+/** Calls the bound function `handler` on each event of `type` at `target`. */
+void listen(emscripten::val target, const char* type, const char* handler);
+
 /** "Npx", for a length in CSS pixels. */
 std::string px(double pixels);
 

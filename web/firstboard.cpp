@@ -8,9 +8,9 @@
 //   first-board.html  the board's markup, for index.html
 //
 // A browser shows it as it shows any page, as soon as the picture is
-// decoded: WebKit has the program running only after 35 ms, and builds its
-// board in another 70. The picture is drawn as the page draws the board, and
-// the texts and looks come from web/boardlook.cpp, as the page's do.
+// decoded, while the program is still on its way and building its own. The
+// picture is drawn as the page draws the board, and the texts and looks come
+// from web/boardlook.cpp, as the page's do.
 
 #include "controls/pixels.h"
 #include "design/background.h"
@@ -47,25 +47,25 @@ public:
     {
     }
 
-    void fill(int left, int top, int width, int height, uint32_t colour)
+    void fill(const PixelBox& box, uint32_t colour)
     {
-        for (int y = std::max(top, 0); y < std::min(top + height, m_height); ++y)
-            for (int x = std::max(left, 0); x < std::min(left + width, m_width); ++x)
+        for (int y = std::max(box.top, 0); y < std::min(box.bottom, m_height); ++y)
+            for (int x = std::max(box.left, 0); x < std::min(box.right, m_width); ++x)
                 m_pixels[static_cast<size_t>(y) * m_width + x] = colour;
     }
 
-    // The picture from the control's top left, as much of it as the control holds; clear pixels leave the board.
-    void draw(const Control& control, const Picture& picture)
+    // The picture from the box's top left, as much of it as the box holds; clear pixels leave the board.
+    void draw(const PixelBox& box, const Picture& picture)
     {
-        const int left = toPixels(control.Left());
-        const int top = toPixels(control.Top());
-        const int width = std::min(toPixels(control.Width()), picture.width());
-        const int height = std::min(toPixels(control.Height()), picture.height());
+        const int width = std::min(box.width(), picture.width());
+        const int height = std::min(box.height(), picture.height());
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 const uint32_t pixel = picture.pixel(x, y);
-                if (pixel >> 24 != 0 && left + x >= 0 && left + x < m_width && top + y >= 0 && top + y < m_height)
-                    m_pixels[static_cast<size_t>(top + y) * m_width + left + x] = pixel;
+                const int left = box.left + x;
+                const int top = box.top + y;
+                if (pixel >> 24 != 0 && left >= 0 && left < m_width && top >= 0 && top < m_height)
+                    m_pixels[static_cast<size_t>(top) * m_width + left] = pixel;
             }
     }
 
@@ -120,12 +120,6 @@ std::string escapeHtml(const std::string& text)
     return escaped;
 }
 
-bool crosses(const Control& a, const Control& b)
-{
-    return toPixels(a.Left()) < toPixels(b.Left() + b.Width()) && toPixels(b.Left()) < toPixels(a.Left() + a.Width())
-        && toPixels(a.Top()) < toPixels(b.Top() + b.Height()) && toPixels(b.Top()) < toPixels(a.Top() + a.Height());
-}
-
 void writeFile(const std::filesystem::path& path, const std::string& text)
 {
     std::ofstream file(path, std::ios::binary);
@@ -145,7 +139,7 @@ void writeFirstBoard(const std::filesystem::path& pictureFolder, const std::file
     Board board(width, height);
     for (const Image& slot : form.img_alpha)
         if (slot.Visible() && slot.Picture())
-            board.draw(slot, *slot.Picture());
+            board.draw(pixelBox(slot), *slot.Picture());
 
     std::ostringstream css;
     std::ostringstream html;
@@ -181,12 +175,11 @@ void writeFirstBoard(const std::filesystem::path& pictureFolder, const std::file
         if (const auto* label = dynamic_cast<const Label*>(&control)) {
             // One picture holds all the rest: it can stand under a label only where nothing of it is.
             for (const Control* under : drawn)
-                if (crosses(*under, control))
+                if (pixelBox(*under).crosses(pixelBox(control)))
                     throw std::runtime_error(control.Name() + " stands over " + under->Name());
-            css << "#first-" << shown.id << " {\n    left: " << scaled(toPixels(control.Left()))
-                << ";\n    top: " << scaled(toPixels(control.Top()))
-                << ";\n    width: " << scaled(toPixels(control.Width()))
-                << ";\n    height: " << scaled(toPixels(control.Height())) << ";\n";
+            const PixelBox box = pixelBox(control);
+            css << "#first-" << shown.id << " {\n    left: " << scaled(box.left) << ";\n    top: " << scaled(box.top)
+                << ";\n    width: " << scaled(box.width()) << ";\n    height: " << scaled(box.height()) << ";\n";
             for (const auto& [property, value] : labelLook(*label, scaled))
                 css << "    " << property << ": " << value << ";\n";
             css << "}\n";
@@ -194,10 +187,9 @@ void writeFirstBoard(const std::filesystem::path& pictureFolder, const std::file
             continue;
         }
         if (const auto* box = dynamic_cast<const PictureBox*>(&control)) {
-            board.fill(toPixels(control.Left()), toPixels(control.Top()), toPixels(control.Width()),
-                       toPixels(control.Height()), 0xFF000000 | toRgb(box->BackColor()));
+            board.fill(pixelBox(control), 0xFF000000 | toRgb(box->BackColor()));
             if (box->Picture())
-                board.draw(control, *box->Picture());
+                board.draw(pixelBox(control), *box->Picture());
         }
         drawn.push_back(&control);
     }

@@ -6,25 +6,15 @@
 #include "rules/startup.h"
 #include "web/boardlook.h"
 #include "web/designpictures.h"
-#include "web/dom.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 using emscripten::val;
 
-namespace {
-
-void listen(val target, const char* type, const char* handler)
-{
-    target.call<void>("addEventListener", val(type), val::module_property(handler));
-}
-
-} // namespace
-
 Page::Page()
-    : m_stage(val::null())
+    : m_strokes("design:", embeddedBytes)
+    , m_stage(val::null())
     , m_form1(val::null())
     , m_message(val::null())
     , m_pieces(PIECE_COUNT, val::null())
@@ -59,7 +49,6 @@ Page::Progress Page::build()
     // The start in pieces, each short on a slow tablet, so that the browser
     // is never held up for long. The scene stays hidden until reveal(): the
     // first frame that shows it shows the whole board.
-    constexpr size_t PICTURES_A_PIECE = 1;
     if (m_message.isNull()) {
         // The first elements are the program's first calls into the page,
         // whose code the browser prepares as each is first made: on a first
@@ -67,8 +56,11 @@ Page::Progress Page::build()
         makeMessage();
         return Progress::MoreAfterABreath;
     }
-    if (m_strokes.decodeAhead(PICTURES_A_PIECE))
+    // A design picture a piece, decoded ahead of the scene that shows it.
+    if (m_decodedAhead < EMBEDDED_PICTURES.size()) {
+        m_strokes(EMBEDDED_PICTURES[m_decodedAhead++].name);
         return Progress::More;
+    }
     if (!m_form) {
         mark("pictures");
         m_form = std::make_unique<GameForm>(m_strokes);
@@ -198,8 +190,7 @@ void Page::controlChanged(const Control& control, Change change)
     if (found == m_shownIndex.end()) {
         // A slot. Slots never move; its rectangle is drawn again, with any
         // slot that crosses it.
-        m_slots->paint(toPixels(control.Left()), toPixels(control.Top()), toPixels(control.Width()),
-                       toPixels(control.Height()));
+        m_slots->paint(pixelBox(control));
         return;
     }
     Shown& shown = m_shown[found->second];
@@ -215,15 +206,13 @@ void Page::controlChanged(const Control& control, Change change)
 
 void Page::place(Shown& shown)
 {
-    const Control& control = *shown.control;
-    const int width = toPixels(control.Width());
-    const int height = toPixels(control.Height());
+    const PixelBox box = pixelBox(*shown.control);
     const std::pair<std::string Shown::*, std::string> wanted[] = {
-        {&Shown::display, control.Visible() ? "" : "none"},
-        {&Shown::left, px(toPixels(control.Left()) * m_scale)},
-        {&Shown::top, px(toPixels(control.Top()) * m_scale)},
-        {&Shown::width, px(width * m_scale)},
-        {&Shown::height, px(height * m_scale)},
+        {&Shown::display, shown.control->Visible() ? "" : "none"},
+        {&Shown::left, px(box.left * m_scale)},
+        {&Shown::top, px(box.top * m_scale)},
+        {&Shown::width, px(box.width() * m_scale)},
+        {&Shown::height, px(box.height() * m_scale)},
     };
     constexpr const char* PROPERTIES[] = {"display", "left", "top", "width", "height"};
     val style = shown.element["style"];

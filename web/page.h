@@ -1,8 +1,9 @@
 #pragma once
 
 #include "controls/controls.h"
+#include "controls/designstrokes.h"
 #include "rules/gameform.h"
-#include "web/designpictures.h"
+#include "rules/paddrag.h"
 #include "web/dom.h"
 #include "web/picturefetch.h"
 #include "web/slots.h"
@@ -79,13 +80,17 @@ private:
     void place(Shown& shown);
     void paint(Shown& shown);
     std::optional<int> pieceAt(const emscripten::val& element) const;
-    void readPadPosition(double clientX, double clientY);
-    void endDrag(int16_t button, int16_t shift);
+    // A position inside the pad, in twips.
+    struct PadPoint {
+        float x, y;
+    };
+    PadPoint padPoint(double clientX, double clientY) const;
     // Runs one handler; a failure is told and the game goes on.
     void handle(const std::function<void()>& handler);
     void report(const std::string& text);
 
     DesignStrokes m_strokes;
+    size_t m_decodedAhead = 0; // the design pictures decoded so far, in the order they are built in
     std::unique_ptr<GameForm> m_form;
     bool m_loaded = false; // whether the form's start-up has run
     FetchedPictures m_pictures;
@@ -102,12 +107,9 @@ private:
     int m_clientHeight = 0;
     double m_scale = 1;
 
-    // The pointer that owns the pad, from its press until it is lifted.
-    std::optional<int> m_padPointer;
-    double m_padLeft = 0; // the pad's place in the viewport while it is owned
+    PadDrag m_drag;
+    double m_padLeft = 0; // the pad's place in the viewport while a pointer owns it
     double m_padTop = 0;
-    float m_lastX = 0;
-    float m_lastY = 0;
     // While a frame's moves run, the elements they move, placed once after
     // the last: a frame shows only where each block ends up.
     bool m_movesRunning = false;

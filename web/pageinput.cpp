@@ -4,47 +4,17 @@
 #include "web/page.h"
 
 #include "controls/pixels.h"
-#include "rules/dragging.h"
 #include "rules/messages.h"
 #include "rules/selection.h"
 
-#include <filesystem>
 #include <vector>
 
 using emscripten::val;
 
 namespace {
 
-// The window's numbering of the pressed button: 1 left, 2 right, 4 middle.
-int16_t buttonCode(const val& event)
-{
-    switch (event["button"].as<int>()) {
-    case 0: return 1;
-    case 1: return 4;
-    case 2: return 2;
-    default: return 0;
-    }
-}
-
-// The buttons held, in the same numbering, which Pointer Events share.
-int16_t buttonsCode(int buttons)
-{
-    return static_cast<int16_t>(buttons & 7);
-}
-
-int16_t shiftCode(bool shift, bool ctrl, bool alt)
-{
-    return static_cast<int16_t>((shift ? 1 : 0) | (ctrl ? 2 : 0) | (alt ? 4 : 0));
-}
-
-int16_t shiftCode(const val& event)
-{
-    return shiftCode(event["shiftKey"].as<bool>(), event["ctrlKey"].as<bool>(), event["altKey"].as<bool>());
-}
-
-// A move as web/pad.js hands it on: the pointer, clientX, clientY, buttons,
-// and whether Shift, Ctrl and Alt are held.
-constexpr size_t MOVE_FIELDS = 7;
+// A move as web/pad.js hands it on: the pointer, clientX, clientY.
+constexpr size_t MOVE_FIELDS = 3;
 
 } // namespace
 
@@ -54,29 +24,25 @@ void Page::padEvent(const val& event)
     const int pointer = event["pointerId"].as<int>();
     if (type == "pointerdown") {
         // One pointer owns the pad until it is lifted: a second finger does nothing.
-        if (m_padPointer)
+        if (!m_drag.mayPress(pointer))
             return;
-        m_padPointer = pointer;
         event.call<void>("preventDefault");
         // The drag goes on when the pointer leaves the pad, as the desktop's grab does.
         m_pad.call<void>("setPointerCapture", pointer);
         const val box = m_pad.call<val>("getBoundingClientRect");
         m_padLeft = box["left"].as<double>();
         m_padTop = box["top"].as<double>();
-        readPadPosition(event["clientX"].as<double>(), event["clientY"].as<double>());
-        handle([&] { Picture1_MouseDown(*m_form, buttonCode(event), shiftCode(event), m_lastX, m_lastY); });
+        const PadPoint at = padPoint(event["clientX"].as<double>(), event["clientY"].as<double>());
+        handle([&] { m_drag.press(*m_form, pointer, at.x, at.y); });
         return;
     }
-    if (m_padPointer != pointer)
-        return;
-    // Lifted, cancelled, or the capture lost: each ends the drag as a release
-    // does, so no drag runs on with nothing held.
-    int16_t button = 0;
     if (type == "pointerup") {
-        readPadPosition(event["clientX"].as<double>(), event["clientY"].as<double>());
-        button = buttonCode(event);
+        const PadPoint at = padPoint(event["clientX"].as<double>(), event["clientY"].as<double>());
+        handle([&] { m_drag.release(*m_form, pointer, at.x, at.y); });
+    } else {
+        // Cancelled, or the capture lost.
+        handle([&] { m_drag.lose(*m_form, pointer); });
     }
-    endDrag(button, shiftCode(event));
 }
 
 void Page::padMoves(const val& moves)
@@ -85,12 +51,11 @@ void Page::padMoves(const val& moves)
     m_movesRunning = true;
     for (size_t at = 0; at + MOVE_FIELDS <= fields.size(); at += MOVE_FIELDS) {
         const double* move = &fields[at];
-        if (m_padPointer != static_cast<int>(move[0]))
+        const int pointer = static_cast<int>(move[0]);
+        if (m_drag.owner() != pointer)
             continue;
-        readPadPosition(move[1], move[2]);
-        const int16_t buttons = buttonsCode(static_cast<int>(move[3]));
-        const int16_t shift = shiftCode(move[4] != 0, move[5] != 0, move[6] != 0);
-        handle([&] { Picture1_MouseMove(*m_form, buttons, shift, m_lastX, m_lastY); });
+        const PadPoint point = padPoint(move[1], move[2]);
+        handle([&] { m_drag.move(*m_form, pointer, point.x, point.y); });
     }
     m_movesRunning = false;
     for (const size_t moved : m_moved)
@@ -101,27 +66,21 @@ void Page::padMoves(const val& moves)
 void Page::focusLost()
 {
     // Hidden, or with the focus in another window, the page may never see
-    // the pointer lifted: the drag ends as a release does and the pad lets the
-    // pointer go, so nothing is dragged when the child comes back.
-    if (!m_padPointer)
+    // the pointer lifted: the drag ends and the pad lets the pointer go, so
+    // nothing is dragged when the child comes back.
+    const std::optional<int> pointer = m_drag.owner();
+    if (!pointer)
         return;
-    const int pointer = *m_padPointer;
-    endDrag(0, 0);
-    if (m_pad.call<bool>("hasPointerCapture", pointer))
-        m_pad.call<void>("releasePointerCapture", pointer);
+    handle([&] { m_drag.lose(*m_form, *pointer); });
+    if (m_pad.call<bool>("hasPointerCapture", *pointer))
+        m_pad.call<void>("releasePointerCapture", *pointer);
 }
 
-void Page::endDrag(int16_t button, int16_t shift)
-{
-    m_padPointer.reset();
-    handle([&] { Picture1_MouseUp(*m_form, button, shift, m_lastX, m_lastY); });
-}
-
-void Page::readPadPosition(double clientX, double clientY)
+Page::PadPoint Page::padPoint(double clientX, double clientY) const
 {
     // Twips of the pad at any scale.
-    m_lastX = static_cast<float>((clientX - m_padLeft) / m_scale * TWIPS_PER_PIXEL);
-    m_lastY = static_cast<float>((clientY - m_padTop) / m_scale * TWIPS_PER_PIXEL);
+    return {static_cast<float>((clientX - m_padLeft) / m_scale * TWIPS_PER_PIXEL),
+            static_cast<float>((clientY - m_padTop) / m_scale * TWIPS_PER_PIXEL)};
 }
 
 void Page::pieceEvent(const val& event)
@@ -181,19 +140,9 @@ void Page::handle(const std::function<void()>& handler)
     try {
         handler();
     } catch (const PictureLoadError& error) {
-        // A picture file is named by its address on the server, and one that
-        // never arrived by why it could not be had.
-        const std::filesystem::path path = error.path();
-        if (path.parent_path() != m_pictures.folder) {
-            report(pictureFailureMessage(error.path(), error.reason()));
-            return;
-        }
-        const std::string name = path.filename().string();
-        const auto failure = m_pictures.failures.find(name);
-        report(pictureFailureMessage(m_pictures.addressOf(name),
-                                     failure != m_pictures.failures.end() ? failure->second : error.reason()));
+        report(failureMessage(m_pictures.asFetched(error)));
     } catch (const std::exception& error) {
-        report(failureMessage(error.what()));
+        report(failureMessage(error));
     }
 }
 

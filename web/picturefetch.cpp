@@ -96,9 +96,8 @@ void failed(unsigned, void* arg, int status, const char* statusText)
     settle(request, std::move(reason));
 }
 
-// Sends one request. Each is sent in a task of its own: a request costs the
-// page's thread a millisecond or more on a slow tablet, and sixteen at once
-// would hold it up.
+// Sends one request. Each is sent in a task of its own: a request takes the
+// page's thread a while on a slow tablet, and sixteen at once would hold it up.
 void send(void* arg)
 {
     auto* request = static_cast<Request*>(arg);
@@ -110,6 +109,16 @@ void send(void* arg)
 bool FetchedPictures::noneArrived() const
 {
     return failures.size() == SHAPES.size() * 2;
+}
+
+PictureLoadError FetchedPictures::asFetched(const PictureLoadError& error) const
+{
+    const std::filesystem::path path = error.path();
+    if (path.parent_path() != folder)
+        return error;
+    const std::string name = path.filename().string();
+    const auto failure = failures.find(name);
+    return {address + name, failure != failures.end() ? failure->second : error.reason()};
 }
 
 void fetchPictures(const std::string& address, std::filesystem::path folder, std::function<void(FetchedPictures)> done)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/picture.h"
+
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -15,8 +17,9 @@ struct FetchedPictures {
 
     /** Whether not one of the files arrived. */
     bool noneArrived() const;
-    /** The full address of the file `name`. */
-    std::string addressOf(const std::string& name) const { return address + name; }
+    /** `error` as the page tells it: a file of the folder named by its address, and one that never arrived by
+        why it could not be had. */
+    PictureLoadError asFetched(const PictureLoadError& error) const;
 };
 
 /** Fetches every picture file from `address` (relative to the page) into `folder`, then calls `done` once. */

@@ -16,19 +16,7 @@ namespace {
 constexpr int CELL_WIDTH = 256;
 constexpr int CELL_HEIGHT = 192;
 
-Slots::Box boxOf(const Image& slot)
-{
-    const int left = toPixels(slot.Left());
-    const int top = toPixels(slot.Top());
-    return {left, top, left + toPixels(slot.Width()), top + toPixels(slot.Height())};
-}
-
 } // namespace
-
-bool Slots::Box::crosses(const Box& other) const
-{
-    return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
-}
 
 Slots::Slots(val& parent, const Scene& scene, CanvasPictures& pictures)
     : m_pictures(pictures)
@@ -38,8 +26,9 @@ Slots::Slots(val& parent, const Scene& scene, CanvasPictures& pictures)
     // Slots never move, so their canvases are found once. Slots that overlap,
     // directly or through others, share a canvas, which draws them in order.
     const size_t count = scene.img_alpha.size();
-    std::vector<Box> boxes(count);
-    std::transform(scene.img_alpha.begin(), scene.img_alpha.end(), boxes.begin(), boxOf);
+    std::vector<PixelBox> boxes(count);
+    std::transform(scene.img_alpha.begin(), scene.img_alpha.end(), boxes.begin(),
+                   [](const Image& slot) { return pixelBox(slot); });
     std::vector<size_t> groupOf(count);
     std::iota(groupOf.begin(), groupOf.end(), 0);
     const auto root = [&](size_t slot) {
@@ -53,9 +42,9 @@ Slots::Slots(val& parent, const Scene& scene, CanvasPictures& pictures)
                 groupOf[root(b)] = root(a);
     // So do such groups whose middles fall in one cell of the grid: the
     // canvases of neighbours overlap only where both are clear.
-    std::vector<Box> spans(count, Box{INT_MAX, INT_MAX, INT_MIN, INT_MIN});
+    std::vector<PixelBox> spans(count, PixelBox{INT_MAX, INT_MAX, INT_MIN, INT_MIN});
     for (size_t slot = 0; slot < count; ++slot) {
-        Box& span = spans[root(slot)];
+        PixelBox& span = spans[root(slot)];
         span = {std::min(span.left, boxes[slot].left), std::min(span.top, boxes[slot].top),
                 std::max(span.right, boxes[slot].right), std::max(span.bottom, boxes[slot].bottom)};
     }
@@ -63,7 +52,7 @@ Slots::Slots(val& parent, const Scene& scene, CanvasPictures& pictures)
     for (size_t slot = 0; slot < count; ++slot) {
         if (root(slot) != slot)
             continue;
-        const Box& span = spans[slot];
+        const PixelBox& span = spans[slot];
         const auto cell
             = std::make_pair((span.left + span.right) / 2 / CELL_WIDTH, (span.top + span.bottom) / 2 / CELL_HEIGHT);
         const auto [first, added] = cells.emplace(cell, slot);
@@ -74,12 +63,12 @@ Slots::Slots(val& parent, const Scene& scene, CanvasPictures& pictures)
     std::vector<size_t> groupIndex(count, SIZE_MAX);
     for (size_t slot = 0; slot < count; ++slot) {
         size_t& index = groupIndex[root(slot)];
-        const Box& box = boxes[slot];
+        const PixelBox& box = boxes[slot];
         if (index == SIZE_MAX) {
             index = m_groups.size();
             m_groups.push_back({box, {}});
         }
-        Box& bounds = m_groups[index].bounds;
+        PixelBox& bounds = m_groups[index].bounds;
         bounds = {std::min(bounds.left, box.left), std::min(bounds.top, box.top), std::max(bounds.right, box.right),
                   std::max(bounds.bottom, box.bottom)};
         m_groups[index].slots.push_back({&scene.img_alpha[slot], box});
@@ -132,13 +121,12 @@ void Slots::setScale(double scale)
         m_contexts, val(emscripten::typed_memory_view(m_bounds.size(), m_bounds.data())), scale);
 }
 
-void Slots::paint(int left, int top, int width, int height)
+void Slots::paint(const PixelBox& area)
 {
-    const Box area{left, top, left + width, top + height};
     Commands commands(m_pictures);
     for (size_t index = 0; index < m_groups.size(); ++index) {
         const Group& group = m_groups[index];
-        const Box& bounds = group.bounds;
+        const PixelBox& bounds = group.bounds;
         if (!area.crosses(bounds))
             continue;
         // The part of the area on this canvas, in its own pixels: cleared,
@@ -162,12 +150,12 @@ Slots::Commands::Commands(CanvasPictures& pictures)
 {
 }
 
-void Slots::Commands::clip(int canvas, const Box& area)
+void Slots::Commands::clip(int canvas, const PixelBox& area)
 {
     m_commands.push_back({0, canvas, area.left, area.top, area.right - area.left, area.bottom - area.top, 0});
 }
 
-void Slots::Commands::draw(int canvas, const Group& group, const Image& slot, const Box& box)
+void Slots::Commands::draw(int canvas, const Group& group, const Image& slot, const PixelBox& box)
 {
     const PicturePtr& picture = slot.Picture();
     if (!slot.Visible() || !picture)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/pixels.h"
 #include "controls/scene.h"
 #include "web/dom.h"
 
@@ -31,29 +32,23 @@ public:
     /** Lays the canvases out at `scale` CSS pixels to a pixel. */
     void setScale(double scale);
 
-    /** Draws every visible slot within the rectangle, in pixels, over the rectangle cleared. */
-    void paint(int left, int top, int width, int height);
-
-    // A rectangle in pixels.
-    struct Box {
-        int left, top, right, bottom;
-        bool crosses(const Box& other) const;
-    };
+    /** Draws every visible slot within `area` over the area cleared. */
+    void paint(const PixelBox& area);
 
 private:
     bool readyNextPicture();
 
     struct Group {
-        Box bounds;
-        std::vector<std::pair<const Image*, Box>> slots; // in the scene's order, which is their order of drawing
+        PixelBox bounds;
+        std::vector<std::pair<const Image*, PixelBox>> slots; // in the scene's order, which is their order of drawing
     };
 
     // Drawing commands for web/slots.js, and the pictures they draw from.
     class Commands {
     public:
         explicit Commands(CanvasPictures& pictures);
-        void clip(int canvas, const Box& area);
-        void draw(int canvas, const Group& group, const Image& slot, const Box& box);
+        void clip(int canvas, const PixelBox& area);
+        void draw(int canvas, const Group& group, const Image& slot, const PixelBox& box);
         void done(int canvas);
         void run(const emscripten::val& contexts);
 

@@ -1,7 +1,5 @@
 #include "window/builtinpictures.h"
 
-#include "controls/gifdecoder.h"
-
 #include <QImageReader>
 #include <QResource>
 
@@ -12,16 +10,7 @@ namespace {
 
 std::string resourcePath(const std::string& name)
 {
-    return ":/pictures/" + name;
-}
-
-// Stored uncompressed, so this reads the program's own memory in place.
-QByteArray resourceBytes(const std::string& path)
-{
-    const QResource resource(QString::fromStdString(path));
-    if (!resource.isValid())
-        throw PictureLoadError(path, "not built into the program");
-    return resource.uncompressedData();
+    return BUILT_IN_PICTURES + name;
 }
 
 uint32_t littleEndian(const uint8_t* at, int bytes)
@@ -34,16 +23,14 @@ uint32_t littleEndian(const uint8_t* at, int bytes)
 
 } // namespace
 
-PicturePtr DesignStrokes::operator()(const std::string& name)
+std::span<const uint8_t> builtInBytes(const std::string& name)
 {
-    PicturePtr& picture = m_decoded[name];
-    if (!picture) {
-        const std::string path = resourcePath(name);
-        const QByteArray bytes = resourceBytes(path);
-        picture
-            = decodeGif({reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())}, path);
-    }
-    return picture;
+    // Stored uncompressed (window/CMakeLists.txt), so the resource's data is
+    // the program's own memory, which lasts as long as the program.
+    const QResource resource(QString::fromStdString(resourcePath(name)));
+    if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression)
+        return {};
+    return {resource.data(), static_cast<size_t>(resource.size())};
 }
 
 QImage builtInImage(const std::string& name)
@@ -112,8 +99,8 @@ QImage decodeBitmap4(std::span<const uint8_t> bytes, const std::string& source)
 
 QImage builtInBitmap(const std::string& name)
 {
-    const std::string path = resourcePath(name);
-    const QByteArray bytes = resourceBytes(path);
-    return decodeBitmap4({reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())},
-                         path);
+    const std::span<const uint8_t> bytes = builtInBytes(name);
+    if (bytes.empty())
+        throw PictureLoadError(resourcePath(name), "not built into the program");
+    return decodeBitmap4(bytes, resourcePath(name));
 }

@@ -6,22 +6,15 @@
 
 #include <cstdint>
 #include <span>
-
-#include <map>
 #include <string>
 
 // The pictures compiled into the program, under ":/pictures/".
 
-// Hands out the design-time stroke pictures, decoded by the game's own GIF
-// reader like every picture the rules see; each is decoded once, and the
-// slots of one shape share it.
-class DesignStrokes {
-public:
-    PicturePtr operator()(const std::string& name);
+// Where the design-time pictures are, for DesignStrokes.
+inline const std::string BUILT_IN_PICTURES = ":/pictures/";
 
-private:
-    std::map<std::string, PicturePtr> m_decoded;
-};
+/** The bytes of the file `name` built into the program, in place; empty where there is none. */
+std::span<const uint8_t> builtInBytes(const std::string& name);
 
 /** A picture only the window shows (the icons), read by Qt's image readers.
     Throws PictureLoadError. */

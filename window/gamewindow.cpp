@@ -1,7 +1,6 @@
 #include "window/gamewindow.h"
 
-#include "rules/board.h"
-#include "rules/dragging.h"
+#include "controls/designstrokes.h"
 #include "rules/messages.h"
 #include "rules/selection.h"
 #include "rules/startup.h"
@@ -18,6 +17,9 @@
 #include <QWindow>
 
 namespace {
+
+// The one pointer the pad's drag knows on the desktop.
+constexpr int MOUSE = 0;
 
 // Faces that show Japanese. Where a machine lacks the labels' own face, the
 // first of these it has stands in (IPAPGothic has its metrics), so the
@@ -48,7 +50,7 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     // The background is most of a million pixels: it is decoded on the side
     // while the window is built and shown, and taken by the first paint.
     , m_backgroundLoading(std::async(std::launch::async, [] { return builtInBitmap("background.bmp"); }))
-    , m_scene(std::make_unique<GameForm>(DesignStrokes()))
+    , m_scene(std::make_unique<GameForm>(DesignStrokes(BUILT_IN_PICTURES, builtInBytes)))
 {
     GameForm& form = *m_scene;
     form.pictureFolder = pictureFolder.path;
@@ -56,14 +58,9 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QString::fromStdString(form.Form1.Caption()));
 
-    // Later siblings stand above earlier ones. Every block stands above the
-    // pad: one under it could neither be seen nor clicked, and a letter that
-    // needs it could never be finished.
-    for (int index : {-1, 5, 4, 3, 1, 0, 2}) {
-        if (index < 0) {
-            m_pad = new PictureBoxWidget(form.Picture1, this);
-            continue;
-        }
+    // Later siblings stand above earlier ones: the pad, then the blocks.
+    m_pad = new PictureBoxWidget(form.Picture1, this);
+    for (int index : PIECE_STANDING_ORDER) {
         auto* piece = new PictureBoxWidget(form.Piece[index], this);
         m_pieces[index] = piece;
         connect(piece, &PictureBoxWidget::clicked, this,
@@ -71,15 +68,13 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     }
 
     m_pad->setMouseTracking(true);
-    connect(m_pad, &PictureBoxWidget::mouseDown, this, [this](int16_t button, int16_t shift, float x, float y) {
-        handle([&] { Picture1_MouseDown(*m_scene, button, shift, x, y); });
-    });
-    connect(m_pad, &PictureBoxWidget::mouseMove, this, [this](int16_t button, int16_t shift, float x, float y) {
-        handle([&] { Picture1_MouseMove(*m_scene, button, shift, x, y); });
-    });
-    connect(m_pad, &PictureBoxWidget::mouseUp, this, [this](int16_t button, int16_t shift, float x, float y) {
-        handle([&] { Picture1_MouseUp(*m_scene, button, shift, x, y); });
-    });
+    connect(m_pad, &PictureBoxWidget::pressed, this,
+            [this](float x, float y) { handle([&] { m_drag.press(*m_scene, MOUSE, x, y); }); });
+    connect(m_pad, &PictureBoxWidget::moved, this,
+            [this](float x, float y) { handle([&] { m_drag.move(*m_scene, MOUSE, x, y); }); });
+    connect(m_pad, &PictureBoxWidget::released, this,
+            [this](float x, float y) { handle([&] { m_drag.release(*m_scene, MOUSE, x, y); }); });
+    connect(m_pad, &PictureBoxWidget::lost, this, [this] { handle([&] { m_drag.lose(*m_scene, MOUSE); }); });
 
     form.observe(this);
     m_placement = new WindowPlacement(this, form.Form1);
@@ -176,7 +171,7 @@ void GameWindow::readIcons()
         m_pad->setCursor(QCursor(QPixmap::fromImage(builtInImage("pad.ico")), 16, 16));
         setWindowIcon(QIcon(QPixmap::fromImage(builtInImage("zentrik.ico"))));
     } catch (const PictureLoadError& error) {
-        reportFailure(QString::fromStdString(pictureFailureMessage(error.path(), error.reason())));
+        reportFailure(error);
     }
 }
 
@@ -186,8 +181,7 @@ void GameWindow::takeBackground()
         m_background = m_backgroundLoading.get();
     } catch (const PictureLoadError& error) {
         // The window's orange stands in; the message waits until painting is over.
-        const QString what = QString::fromStdString(pictureFailureMessage(error.path(), error.reason()));
-        QTimer::singleShot(0, this, [this, what] { reportFailure(what); });
+        QTimer::singleShot(0, this, [this, what = ::failureMessage(error)] { reportFailure(what); });
     }
 }
 
@@ -228,10 +222,8 @@ void GameWindow::handle(Handler&& handler)
 {
     try {
         handler();
-    } catch (const PictureLoadError& error) {
-        reportFailure(QString::fromStdString(pictureFailureMessage(error.path(), error.reason())));
     } catch (const std::exception& error) {
-        reportFailure(QString::fromStdString(::failureMessage(error.what())));
+        reportFailure(error);
     }
 }
 
@@ -240,16 +232,21 @@ void GameWindow::reportMissingFolder(const PictureFolder& folder)
     std::vector<std::string> places;
     for (const std::filesystem::path& place : folder.searched)
         places.push_back(place.string());
-    reportFailure(QString::fromStdString(missingFolderMessage(places)));
+    reportFailure(missingFolderMessage(places));
 }
 
-void GameWindow::reportFailure(const QString& what)
+void GameWindow::reportFailure(const std::exception& error)
+{
+    reportFailure(::failureMessage(error));
+}
+
+void GameWindow::reportFailure(const std::string& what)
 {
     if (!m_failure) {
         m_failure = new QMessageBox(QMessageBox::Warning, windowTitle(), QString(), QMessageBox::Ok, this);
         m_failure->setAttribute(Qt::WA_DeleteOnClose);
         m_failure->setWindowModality(Qt::NonModal);
     }
-    m_failure->setText(what);
+    m_failure->setText(QString::fromStdString(what));
     m_failure->show();
 }

@@ -2,6 +2,7 @@
 
 #include "controls/controls.h"
 #include "rules/gameform.h"
+#include "rules/paddrag.h"
 #include "window/picturefolder.h"
 
 #include <QFont>
@@ -49,7 +50,8 @@ private:
     // Runs one handler; a failure is reported and the game goes on.
     template <typename Handler>
     void handle(Handler&& handler);
-    void reportFailure(const QString& what);
+    void reportFailure(const std::exception& error);
+    void reportFailure(const std::string& what);
     void reportMissingFolder(const PictureFolder& folder);
 
     std::future<QImage> m_backgroundLoading;
@@ -59,6 +61,7 @@ private:
     std::optional<std::array<QFont, 2>> m_labelFonts; // Label1's and lblPicFile's, from the first paint of either
     std::array<PictureBoxWidget*, PIECE_COUNT> m_pieces{};
     PictureBoxWidget* m_pad = nullptr;
+    PadDrag m_drag;
     WindowPlacement* m_placement = nullptr;
     QPointer<QMessageBox> m_failure;
 };

@@ -7,31 +7,6 @@
 
 namespace {
 
-// The window's numbering of mouse buttons and modifier keys.
-int16_t buttonCode(Qt::MouseButtons buttons)
-{
-    int16_t code = 0;
-    if (buttons & Qt::LeftButton)
-        code |= 1;
-    if (buttons & Qt::RightButton)
-        code |= 2;
-    if (buttons & Qt::MiddleButton)
-        code |= 4;
-    return code;
-}
-
-int16_t shiftCode(Qt::KeyboardModifiers modifiers)
-{
-    int16_t code = 0;
-    if (modifiers & Qt::ShiftModifier)
-        code |= 1;
-    if (modifiers & Qt::ControlModifier)
-        code |= 2;
-    if (modifiers & Qt::AltModifier)
-        code |= 4;
-    return code;
-}
-
 float twipsX(const QMouseEvent* event)
 {
     return static_cast<float>(event->position().x() * TWIPS_PER_PIXEL);
@@ -67,16 +42,14 @@ bool PictureBoxWidget::event(QEvent* event)
     // window, or moves it to another desktop, in the middle of a press takes
     // the button's release with it.
     if (event->type() == QEvent::Hide)
-        releaseLostButtons();
+        loseButtons();
     return QWidget::event(event);
 }
 
 void PictureBoxWidget::mousePressEvent(QMouseEvent* event)
 {
     m_held |= event->button();
-    m_lastX = twipsX(event);
-    m_lastY = twipsY(event);
-    emit mouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), m_lastX, m_lastY);
+    emit pressed(twipsX(event), twipsY(event));
 }
 
 void PictureBoxWidget::mouseMoveEvent(QMouseEvent* event)
@@ -85,10 +58,8 @@ void PictureBoxWidget::mouseMoveEvent(QMouseEvent* event)
     // window took the mouse in between. A drag never runs on with no button
     // held.
     if (m_held && !(event->buttons() & m_held))
-        releaseLostButtons();
-    m_lastX = twipsX(event);
-    m_lastY = twipsY(event);
-    emit mouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()), m_lastX, m_lastY);
+        loseButtons();
+    emit moved(twipsX(event), twipsY(event));
 }
 
 void PictureBoxWidget::mouseReleaseEvent(QMouseEvent* event)
@@ -96,18 +67,15 @@ void PictureBoxWidget::mouseReleaseEvent(QMouseEvent* event)
     const bool click = event->button() == Qt::LeftButton && (m_held & Qt::LeftButton)
         && rect().contains(event->position().toPoint());
     m_held &= ~event->button();
-    m_lastX = twipsX(event);
-    m_lastY = twipsY(event);
-    emit mouseUp(buttonCode(event->button()), shiftCode(event->modifiers()), m_lastX, m_lastY);
+    emit released(twipsX(event), twipsY(event));
     if (click)
         emit clicked();
 }
 
-void PictureBoxWidget::releaseLostButtons()
+void PictureBoxWidget::loseButtons()
 {
     if (!m_held)
         return;
-    const Qt::MouseButtons lost = m_held;
     m_held = Qt::NoButton;
-    emit mouseUp(buttonCode(lost), 0, m_lastX, m_lastY);
+    emit lost();
 }

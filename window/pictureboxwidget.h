@@ -17,9 +17,12 @@ public:
 signals:
     // A left-button press and release on the box.
     void clicked();
-    void mouseDown(int16_t button, int16_t shift, float x, float y);
-    void mouseMove(int16_t button, int16_t shift, float x, float y);
-    void mouseUp(int16_t button, int16_t shift, float x, float y);
+    // Any button pressed, the mouse moved, a button released.
+    void pressed(float x, float y);
+    void moved(float x, float y);
+    void released(float x, float y);
+    // The buttons pressed on the box will never be released here.
+    void lost();
 
 protected:
     bool event(QEvent* event) override;
@@ -29,13 +32,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    // Ends a press whose release will never come, as the release would have.
-    void releaseLostButtons();
+    // Tells of a press whose release will never come.
+    void loseButtons();
 
     const PictureBox& m_model;
-    // The buttons pressed on the box and not released yet, and where the
-    // pointer last was, in twips.
+    // The buttons pressed on the box and not released yet.
     Qt::MouseButtons m_held;
-    float m_lastX = 0;
-    float m_lastY = 0;
 };

@@ -2,7 +2,8 @@
 
 QRect pixelRect(const Control& control)
 {
-    return {toPixels(control.Left()), toPixels(control.Top()), toPixels(control.Width()), toPixels(control.Height())};
+    const PixelBox box = pixelBox(control);
+    return {box.left, box.top, box.width(), box.height()};
 }
 
 QImage toQImage(const Picture& picture)
