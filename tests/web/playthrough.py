@@ -17,6 +17,7 @@ import math
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -593,6 +594,9 @@ if __name__ == "__main__":
     if not os.path.exists(os.path.join(site, "index.html")):
         fail("no page in %s: make web puts it together" % site)
     check(engine in ENGINES, "no driver for %s: %s" % (engine, ", ".join(ENGINES)))
+    # Ended by a time limit's signal, the test still ends its browsers and
+    # servers and removes its files.
+    signal.signal(signal.SIGTERM, lambda *_: fail("ended by a signal"))
     # What the test and the programs it starts put in temporary folders goes
     # into one of its own, removed at its end, also where the test fails;
     # open to the servers' unprivileged user, as /tmp is.
