@@ -169,9 +169,19 @@ class Display:
 
 
 class Driver:
-    """What every engine's driver shares."""
+    """What every engine's driver shares: each starts its browser in
+    start(width, height, desktop)."""
 
     display = None
+    profile = None
+
+    def __init__(self, width, height, desktop=False):
+        # A browser that did not start whole leaves nothing behind.
+        try:
+            self.start(width, height, desktop)
+        except BaseException:
+            self.close()
+            raise
 
     def wait_for(self, expression, seconds=30):
         wait_until(lambda: self.evaluate(expression), expression, seconds)
@@ -216,7 +226,8 @@ class Driver:
         finally:
             if getattr(self, "process", None):
                 stop(self.process)
-            shutil.rmtree(self.profile, ignore_errors=True)
+            if self.profile:
+                shutil.rmtree(self.profile, ignore_errors=True)
             if self.display:
                 self.display.close()
 

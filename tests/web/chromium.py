@@ -16,15 +16,8 @@ KEYS = {"Enter": 13}
 
 
 class Chromium(Driver):
-    def __init__(self, width, height, desktop=False):
-        self.profile = tempfile.mkdtemp(prefix="zentrik-chromium-")
-        try:
-            self.start(width, height, desktop)
-        except BaseException:
-            self.close()
-            raise
-
     def start(self, width, height, desktop):
+        self.profile = tempfile.mkdtemp(prefix="zentrik-chromium-")
         self.display = Display("1280x1024", desktop=True) if desktop else None
         self.process = start(
             ["chromium"] + ([] if desktop else ["--headless"]) + ["--no-sandbox", "--disable-gpu", "--no-first-run",

@@ -26,16 +26,9 @@ def value(remote):
 
 
 class Firefox(Driver):
-    def __init__(self, width, height, desktop=False):
+    def start(self, width, height, desktop):
         assert not desktop, "Firefox's window takes no focus under its remote agent"
         self.profile = tempfile.mkdtemp(prefix="zentrik-firefox-")
-        try:
-            self.start(width, height)
-        except BaseException:
-            self.close()
-            raise
-
-    def start(self, width, height):
         log = os.path.join(self.profile, "firefox.log")
         # Port 0: Firefox takes a free one and says which.
         self.process = start(

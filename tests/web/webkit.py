@@ -22,13 +22,7 @@ SCREEN = "2600x1800"
 
 
 class WebKit(Driver):
-    def __init__(self, width, height, desktop=False):
-        self.driver = self.session = self.frame_index = None
-        try:
-            self.start(width, height, desktop)
-        except BaseException:
-            self.close()
-            raise
+    driver = session = frame_index = None
 
     def start(self, width, height, desktop):
         self.display = Display(SCREEN, desktop)
