@@ -158,8 +158,8 @@ void backgroundSettles(emscripten::val)
 void buildPiece(emscripten::val)
 {
     // A task's share of the start, in milliseconds: a slow phone takes
-    // several times as long, still well under the 50 ms after which a
-    // browser counts a task as long, one that holds up a tap, with room for
+    // several times as long, still well short of what a browser counts as a
+    // long task, one that holds up a tap, with room for
     // the browser's own threads, which run before the page's, to take the
     // core in the middle of it, and for a pause of the browser's own (a
     // collection, code made faster). The next piece waits for the next task
