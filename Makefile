@@ -101,8 +101,9 @@ sanitize: deps lighthouse
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# The package's folders are the system's 0755, whatever the caller's umask.
 package: build
-	cd $(BUILD) && cpack -G DEB
+	cd $(BUILD) && umask 022 && cpack -G DEB
 
 # Figures against references measured in the same run; see bench/run.sh.
 bench: deps web lighthouse
