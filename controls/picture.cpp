@@ -69,3 +69,8 @@ PicturePtr LoadPicture(const std::filesystem::path& path)
                                    + " bytes while it was read");
     return decodeGif(bytes, name);
 }
+
+std::function<PicturePtr(const std::string& name)> picturesIn(std::filesystem::path folder)
+{
+    return [folder = std::move(folder)](const std::string& name) { return LoadPicture(folder / name); };
+}

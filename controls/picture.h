@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <stdexcept>
@@ -48,3 +49,6 @@ private:
 // Reads a GIF file, honouring its transparent colour. Throws PictureLoadError
 // when the file is missing, unreadable, truncated or not a sound GIF.
 PicturePtr LoadPicture(const std::filesystem::path& path);
+
+/** Reads each picture file by its name from `folder`, with LoadPicture. */
+std::function<PicturePtr(const std::string& name)> picturesIn(std::filesystem::path folder);

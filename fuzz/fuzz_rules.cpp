@@ -108,7 +108,7 @@ public:
     Player()
         : m_form(standIn)
     {
-        m_form.pictureFolder = ZENTRIK_PICTURE_DIR;
+        m_form.pictureFiles = picturesIn(ZENTRIK_PICTURE_DIR);
         Form_Load(m_form);
         m_invariants.remember(m_form);
     }

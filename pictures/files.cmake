@@ -55,6 +55,7 @@ endforeach()
 list(APPEND icon_files ${picture_dir}/icons/pad-pointer.png)
 # The page's background tile, which the browser repeats across the scene.
 set(page_pictures ${picture_dir}/page/background.png)
-# The page's first board, its picture, styles and markup.
+# The page's first board, its picture, styles and markup, and the window's
+# caption and colour for the page's title and manifest.
 set(first_board_files ${picture_dir}/page/first-board.png ${picture_dir}/page/first-board.css
-    ${picture_dir}/page/first-board.html)
+    ${picture_dir}/page/first-board.html ${picture_dir}/page/window.cmake)

@@ -25,5 +25,5 @@ void Piece_Click(GameForm& form, int16_t Index)
     if (!turned)
         return;
     piece.setTag(turned->tag);
-    piece.setPicture(LoadPicture(form.pictureFolder / turned->blockFile));
+    piece.setPicture(form.pictureFiles(turned->blockFile));
 }

@@ -75,6 +75,6 @@ void snapAfterMove(GameForm& form)
         Image& slot = form.img_alpha[i];
         const Shape* shape = findShape(slot.Tag());
         if (shape)
-            slot.setPicture(LoadPicture(form.pictureFolder / shape->targetFile));
+            slot.setPicture(form.pictureFiles(shape->targetFile));
     }
 }

@@ -6,14 +6,22 @@
 
 std::vector<ShownControl> shownControls(const Scene& scene)
 {
-    std::vector<ShownControl> shown{
-        {&scene.Label1, scene.Label1.Name()},
-        {&scene.lblPicFile, scene.lblPicFile.Name()},
-        {&scene.Picture1, scene.Picture1.Name()},
-    };
+    std::vector<ShownControl> shown;
+    for (size_t index = 0; index < scene.img_alpha.size(); ++index)
+        shown.push_back({&scene.img_alpha[index], scene.img_alpha[index].Name() + std::to_string(index)});
+    for (const Control* control :
+         std::initializer_list<const Control*>{&scene.Label1, &scene.lblPicFile, &scene.Picture1})
+        shown.push_back({control, control->Name()});
     for (int index : PIECE_STANDING_ORDER)
         shown.push_back({&scene.Piece[index], scene.Piece[index].Name() + std::to_string(index)});
     return shown;
+}
+
+std::string scaled(double pixels)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "calc(var(--u) * %g)", pixels);
+    return text;
 }
 
 std::string cssColour(Colour colour)
@@ -21,4 +29,18 @@ std::string cssColour(Colour colour)
     char text[8];
     std::snprintf(text, sizeof text, "#%06x", static_cast<unsigned>(toRgb(colour)));
     return text;
+}
+
+std::vector<std::pair<const char*, std::string>> labelLook(const Label& label)
+{
+    constexpr double PIXELS_A_POINT = 4.0 / 3.0; // as CSS has them
+    const Font& font = label.Font();
+    return {
+        {"background-color", cssColour(label.BackColor())},
+        {"color", cssColour(label.ForeColor())},
+        {"font",
+         std::string(font.Bold ? "bold " : "") + scaled(font.Size * PIXELS_A_POINT) + " " + STAND_IN_FACE + ", \""
+             + font.Name + "\", " + JAPANESE_FACES},
+        {"line-height", scaled(toPixels(label.Height()))},
+    };
 }

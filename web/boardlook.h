@@ -12,19 +12,19 @@
 // by the build's first board (web/firstboard.cpp), which writes it into the
 // page's files before any program runs, so that the two show the same pixels.
 
-// A control shown by an element of its own, a box: a label's text, or a
-// picture over its colour, or its colour alone. A box, not a canvas: WebKit
-// draws every canvas of a page again in every frame, and Chromium's frame
-// that first shows the board spends most of its time handing canvases to
-// its compositor.
+// A control shown by an element of its own, a box (web/pictures.js says why
+// not a canvas): a label's text, or a picture over its colour, or its colour.
 struct ShownControl {
     const Control* control;
     std::string id;
 };
 
-/** The controls shown above the slots, in the order they stand, later above earlier: the labels, the pad, every
-    block above the pad, as in the window. */
+/** The controls in the order they stand, later above earlier: the slots, the labels, the pad, every block above
+    the pad, as in the window. */
 std::vector<ShownControl> shownControls(const Scene& scene);
+
+/** A length in the style sheets: `pixels` of the scene at the page's scale, whose --u is one scene pixel. */
+std::string scaled(double pixels);
 
 /** "#rrggbb" for a 0x00BBGGRR colour. */
 std::string cssColour(Colour colour);
@@ -44,19 +44,5 @@ inline constexpr const char* JAPANESE_FACES
     = "\"MS PGothic\", IPAGothic, \"Noto Sans JP\", \"Noto Sans CJK JP\", "
       "\"Hiragino Kaku Gothic ProN\", \"Hiragino Sans\", Meiryo, \"Yu Gothic\", sans-serif";
 
-/** A label's look, text aside: (CSS property, value) pairs, each length written by `length`, a
-    std::string(double) of the scene's pixels at scale 1. */
-template <typename Length>
-std::vector<std::pair<const char*, std::string>> labelLook(const Label& label, const Length& length)
-{
-    constexpr double PIXELS_A_POINT = 4.0 / 3.0; // as CSS has them
-    const Font& font = label.Font();
-    return {
-        {"background-color", cssColour(label.BackColor())},
-        {"color", cssColour(label.ForeColor())},
-        {"font",
-         std::string(font.Bold ? "bold " : "") + length(font.Size * PIXELS_A_POINT) + " " + STAND_IN_FACE + ", \""
-             + font.Name + "\", " + JAPANESE_FACES},
-        {"line-height", length(toPixels(label.Height()))},
-    };
-}
+/** A label's look, text aside: (CSS property, value) pairs. */
+std::vector<std::pair<const char*, std::string>> labelLook(const Label& label);

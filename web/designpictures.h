@@ -1,18 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <span>
 #include <string>
-#include <vector>
 
-// A file built into the program.
-struct EmbeddedFile {
-    const char* name;
-    std::span<const uint8_t> bytes;
-};
-
-// The design-time stroke pictures, as the generator drew them (made by web/embed.cmake).
-extern const std::vector<EmbeddedFile> EMBEDDED_PICTURES;
-
-/** The bytes of the built-in file `name`; empty where there is none. */
-std::span<const uint8_t> embeddedBytes(const std::string& name);
+// The design-time stroke pictures as the generator drew them, by file name,
+// built into the program (by web/embed.cmake).
+extern const std::map<std::string, std::span<const uint8_t>> EMBEDDED_PICTURES;

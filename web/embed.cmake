@@ -15,4 +15,4 @@ foreach(file IN LISTS FILES)
 endforeach()
 file(WRITE ${OUTPUT} "// Made by web/embed.cmake from the generator's pictures.\n"
     "#include \"web/designpictures.h\"\n\nnamespace {\n\n${arrays}\n} // namespace\n\n"
-    "const std::vector<EmbeddedFile> EMBEDDED_PICTURES{\n${rows}};\n")
+    "const std::map<std::string, std::span<const uint8_t>> EMBEDDED_PICTURES{\n${rows}};\n")

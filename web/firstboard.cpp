@@ -6,6 +6,8 @@
 //   first-board.css   the board's places and looks at the scale the page
 //                     takes, for the page's style sheet
 //   first-board.html  the board's markup, for index.html
+//   window.cmake      the window's caption and colour, for the build to name
+//                     the page and colour its manifest
 //
 // A browser shows it as it shows any page, as soon as the picture is
 // decoded, while the program is still on its way and building its own. The
@@ -38,34 +40,30 @@ constexpr int LARGEST_SCALE = 8;
 // The board's pixels at scale 1, as 0xAARRGGBB (0 is clear), drawn as the
 // page draws them: the slots in order, then the pad and the blocks, each
 // control's colour under its picture.
-class Board {
-public:
-    Board(int width, int height)
-        : m_width(width)
-        , m_height(height)
-        , m_pixels(static_cast<size_t>(width) * height, 0)
-    {
-    }
+struct Board {
+    int width;
+    int height;
+    std::vector<uint32_t> pixels = std::vector<uint32_t>(static_cast<size_t>(width) * height);
 
     void fill(const PixelBox& box, uint32_t colour)
     {
-        for (int y = std::max(box.top, 0); y < std::min(box.bottom, m_height); ++y)
-            for (int x = std::max(box.left, 0); x < std::min(box.right, m_width); ++x)
-                m_pixels[static_cast<size_t>(y) * m_width + x] = colour;
+        for (int y = std::max(box.top, 0); y < std::min(box.bottom, height); ++y)
+            for (int x = std::max(box.left, 0); x < std::min(box.right, width); ++x)
+                pixels[static_cast<size_t>(y) * width + x] = colour;
     }
 
     // The picture from the box's top left, as much of it as the box holds; clear pixels leave the board.
     void draw(const PixelBox& box, const Picture& picture)
     {
-        const int width = std::min(box.width(), picture.width());
-        const int height = std::min(box.height(), picture.height());
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
+        const int shownWidth = std::min(box.width(), picture.width());
+        const int shownHeight = std::min(box.height(), picture.height());
+        for (int y = 0; y < shownHeight; ++y)
+            for (int x = 0; x < shownWidth; ++x) {
                 const uint32_t pixel = picture.pixel(x, y);
                 const int left = box.left + x;
                 const int top = box.top + y;
-                if (pixel >> 24 != 0 && left >= 0 && left < m_width && top >= 0 && top < m_height)
-                    m_pixels[static_cast<size_t>(top) * m_width + left] = pixel;
+                if (pixel >> 24 != 0 && left >= 0 && left < width && top >= 0 && top < height)
+                    pixels[static_cast<size_t>(top) * width + left] = pixel;
             }
     }
 
@@ -73,9 +71,9 @@ public:
     std::vector<uint8_t> png() const
     {
         std::vector<uint32_t> palette{0};
-        std::vector<uint8_t> indexes(m_pixels.size());
-        for (size_t i = 0; i < m_pixels.size(); ++i) {
-            const uint32_t pixel = m_pixels[i];
+        std::vector<uint8_t> indexes(pixels.size());
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            const uint32_t pixel = pixels[i];
             if (pixel >> 24 != 0 && pixel >> 24 != 0xFF)
                 throw std::runtime_error("a picture of the board is partly transparent");
             const uint32_t colour = pixel == 0 ? 0 : pixel & 0xFFFFFF;
@@ -88,35 +86,15 @@ public:
             }
             indexes[i] = static_cast<uint8_t>(found - palette.begin());
         }
-        return encodeIndexedPng(m_width, m_height, indexes, palette, 0);
+        return encodeIndexedPng(width, height, indexes, palette, 0);
     }
-
-private:
-    int m_width;
-    int m_height;
-    std::vector<uint32_t> m_pixels;
 };
-
-// A length in the style sheet: `pixels` of the scene at the page's scale,
-// one scene pixel being --u.
-std::string scaled(double pixels)
-{
-    std::ostringstream text;
-    text << "calc(var(--u) * " << pixels << ')';
-    return text.str();
-}
 
 std::string escapeHtml(const std::string& text)
 {
     std::string escaped;
-    for (char c : text) {
-        switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        default: escaped += c;
-        }
-    }
+    for (char c : text)
+        escaped += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
     return escaped;
 }
 
@@ -136,10 +114,7 @@ void writeFirstBoard(const std::filesystem::path& pictureFolder, const std::file
     const int height = toPixels(form.Form1.Height());
     Form_Load(form);
 
-    Board board(width, height);
-    for (const Image& slot : form.img_alpha)
-        if (slot.Visible() && slot.Picture())
-            board.draw(pixelBox(slot), *slot.Picture());
+    Board board{width, height};
 
     std::ostringstream css;
     std::ostringstream html;
@@ -157,10 +132,10 @@ void writeFirstBoard(const std::filesystem::path& pictureFolder, const std::file
         << "px) { :root { --u: calc(100vh / " << height << "); } }\n"
         << "body { background-color: " << cssColour(form.Form1.BackColor())
         << "; }\n"
-        // Centred on whole pixels, as the program centres its board. WebKit's
-        // 100vw falls a hair short of the viewport's width, so the half is
-        // rounded down from a thousandth of a pixel above it.
-        << "#first-board {\n    width: " << scaled(width) << ";\n    height: " << scaled(height)
+        // Both boards centred on whole pixels, where a half would blur every
+        // picture. WebKit's 100vw falls a hair short of the viewport's width,
+        // so the half is rounded down from a thousandth of a pixel above it.
+        << "#first-board, #Form1 {\n    width: " << scaled(width) << ";\n    height: " << scaled(height)
         << ";\n    left: round(down, (100vw - " << scaled(width) << ") / 2 + 0.001px, 1px);\n"
         << "    top: round(down, (100vh - " << scaled(height)
         << ") / 2 + 0.001px, 1px);\n    background-size: " << scaled(BACKGROUND_TILE_WIDTH) << ' '
@@ -180,18 +155,20 @@ void writeFirstBoard(const std::filesystem::path& pictureFolder, const std::file
             const PixelBox box = pixelBox(control);
             css << "#first-" << shown.id << " {\n    left: " << scaled(box.left) << ";\n    top: " << scaled(box.top)
                 << ";\n    width: " << scaled(box.width()) << ";\n    height: " << scaled(box.height()) << ";\n";
-            for (const auto& [property, value] : labelLook(*label, scaled))
+            for (const auto& [property, value] : labelLook(*label))
                 css << "    " << property << ": " << value << ";\n";
             css << "}\n";
             html << "<div class=\"label\" id=\"first-" << shown.id << "\">" << escapeHtml(label->Caption()) << "</div>";
             continue;
         }
-        if (const auto* box = dynamic_cast<const PictureBox*>(&control)) {
+        if (const auto* box = dynamic_cast<const PictureBox*>(&control))
             board.fill(pixelBox(control), 0xFF000000 | toRgb(box->BackColor()));
-            if (box->Picture())
-                board.draw(pixelBox(control), *box->Picture());
-        }
-        drawn.push_back(&control);
+        const auto& picture = dynamic_cast<const PictureHolder&>(control).Picture();
+        if (picture)
+            board.draw(pixelBox(control), *picture);
+        // The slots lie on the background, under the labels.
+        if (!dynamic_cast<const Image*>(&control))
+            drawn.push_back(&control);
     }
     html << "</div>\n";
 
@@ -199,6 +176,12 @@ void writeFirstBoard(const std::filesystem::path& pictureFolder, const std::file
     writeFile(folder / "first-board.png", std::string(png.begin(), png.end()));
     writeFile(folder / "first-board.css", css.str());
     writeFile(folder / "first-board.html", html.str());
+    std::string caption;
+    for (char c : form.Form1.Caption())
+        caption += std::string(c == '"' || c == '\\' || c == '$' ? "\\" : "") + c;
+    writeFile(folder / "window.cmake",
+              "set(ZENTRIK_TITLE \"" + caption + "\")\nset(ZENTRIK_BACKGROUND \"" + cssColour(form.Form1.BackColor())
+                  + "\")\n");
 }
 
 } // namespace

@@ -3,15 +3,15 @@
 # becomes SITE/zentrik.<hash>.wasm, PROGRAM/zentrik.js (told that name) becomes
 # SITE/zentrik.<hash>.js, the STYLES one after the other become
 # SITE/zentrik.<hash>.css, and PAGE, given the three names and the markup of
-# BOARD in place of its <!-- first board --> line and the TITLE, DESCRIPTION
-# and VERSION given in place of @TITLE@, @DESCRIPTION@ and @VERSION@, becomes
-# SITE/index.html.
-# The script readies its file system after it has run (pre.js).
+# BOARD in place of its <!-- first board --> line, the window's caption from
+# WINDOW (written by the first board's tool) in place of @TITLE@ and the
+# DESCRIPTION and VERSION given in place of @DESCRIPTION@ and @VERSION@,
+# becomes SITE/index.html.
 # The three names go to NAMES, one a line, for the service worker's list;
 # files of earlier builds are removed from SITE.
 #
 #   cmake -DPROGRAM=dir -DSTYLES="a.css;b.css" -DPAGE=index.html -DBOARD=board.html -DSITE=dir -DNAMES=file
-#         -DTITLE=text -DDESCRIPTION=text -DVERSION=1.2.3 -P names.cmake
+#         -DWINDOW=window.cmake -DDESCRIPTION=text -DVERSION=1.2.3 -P names.cmake
 
 # The hash's first 16 hexadecimal digits, as the service worker's set is named.
 function(content_name variable stem extension content_file)
@@ -34,8 +34,6 @@ endfunction()
 content_name(wasm zentrik wasm ${PROGRAM}/zentrik.wasm)
 file(READ ${PROGRAM}/zentrik.js script)
 replace_once(script "\"zentrik.wasm\"" "\"${wasm}\"" "The compiled script")
-# Its file system is readied in a task of its own (see pre.js).
-replace_once(script "FS.staticInit();" "Module[\"readyFileSystemLater\"]();" "The compiled script")
 set(named_script ${PROGRAM}/zentrik.named.js)
 file(WRITE ${named_script} "${script}")
 content_name(js zentrik js ${named_script})
@@ -64,6 +62,8 @@ foreach(name js wasm css)
 endforeach()
 file(READ ${BOARD} board)
 replace_once(page "<!-- first board -->\n" "${board}" ${PAGE})
+include(${WINDOW})
+set(TITLE "${ZENTRIK_TITLE}")
 foreach(field TITLE DESCRIPTION VERSION)
     string(REPLACE "&" "&amp;" text "${${field}}")
     string(REPLACE "<" "&lt;" text "${text}")

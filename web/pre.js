@@ -15,23 +15,6 @@ Module['onAbort'] = function () {
     document.body.appendChild(line);
 };
 
-// Emscripten readies its file system (FS.staticInit) as its script runs: the
-// first calls of some thirty of its functions, a good part of the task that
-// runs the script, the start's longest. The build
-// (web/names.cmake) calls this in its place: the file system is readied in
-// a task of its own, or just before the runtime starts, if that comes first.
-Module['readyFileSystemLater'] = function () {
-    var ready = false;
-    function readyFileSystem() {
-        if (!ready) {
-            ready = true;
-            FS.staticInit();
-        }
-    }
-    addOnPreRun(readyFileSystem);
-    setTimeout(readyFileSystem, 0);
-};
-
 // The moments of the start, on the page's performance timeline for the bench
 // and DevTools: the script runs; the WebAssembly is compiled, instantiated
 // and its static data set up.
@@ -49,31 +32,29 @@ Module['onRuntimeInitialized'] = function () {
 
 // The first frame that shows the whole board, the first board's or the
 // program's, whichever comes first.
-Module['markFirstFrame'] = function () {
+Module[MARK_FIRST_FRAME] = function () {
     if (!performance.getEntriesByName('zentrik-first-frame').length)
         performance.mark('zentrik-first-frame');
 };
 
 // The first board shows, whole, once its picture and the background's tile
 // are decoded (without the tile, on the page's colour), unless the program's
-// own board has taken its place by then. It takes no taps: the program's
-// board does, and it looks the same.
-// The background's tile is decoded once, for both boards: the page preloads
-// it, and the program waits on the same decoding (Module['tileDecoded']).
+// own board, which looks the same and takes the taps, has taken its place by
+// then. The program waits on the same decoding of the tile (TILE_DECODED).
 (function () {
     var tile = new Image();
     tile.src = 'background.png';
-    Module['tileDecoded'] = tile.decode();
-    Module['tileDecoded'].catch(function () {
+    Module[TILE_DECODED] = tile.decode();
+    Module[TILE_DECODED].catch(function () {
         console.warn("Zentrik: the background's tile background.png could not be read");
     });
     var board = document.getElementById('first-board');
     if (!board)
         return;
-    Promise.all([board.querySelector('img').decode(), Module['tileDecoded'].catch(function () {})]).then(function () {
+    Promise.all([board.querySelector('img').decode(), Module[TILE_DECODED].catch(function () {})]).then(function () {
         if (!board.isConnected)
             return;
         board.className = 'shown';
-        requestAnimationFrame(Module['markFirstFrame']);
+        requestAnimationFrame(Module[MARK_FIRST_FRAME]);
     }, function () {});
 })();

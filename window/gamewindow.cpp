@@ -53,7 +53,7 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     , m_scene(std::make_unique<GameForm>(DesignStrokes(BUILT_IN_PICTURES, builtInBytes)))
 {
     GameForm& form = *m_scene;
-    form.pictureFolder = pictureFolder.path;
+    form.pictureFiles = picturesIn(pictureFolder.path);
 
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QString::fromStdString(form.Form1.Caption()));

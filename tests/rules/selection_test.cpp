@@ -87,7 +87,7 @@ TEST(Selection, FailedTurnKeepsTheNewTagAndTheOldPicture)
         game.click(0);
         FAIL() << "the turn should fail";
     } catch (const PictureLoadError& error) {
-        EXPECT_EQ(error.path(), (game.form.pictureFolder / "c_down2b.gif").string());
+        EXPECT_EQ(error.path(), (game.folder / "c_down2b.gif").string());
     }
     EXPECT_EQ(game.form.Piece[0].Tag(), "c_down");
     EXPECT_EQ(game.form.Piece[0].Picture(), before);
@@ -97,7 +97,7 @@ TEST(Selection, FailedTurnKeepsTheNewTagAndTheOldPicture)
 
     game.click(0);
     EXPECT_EQ(game.form.Piece[0].Tag(), "c_back");
-    EXPECT_EQ(game.form.Piece[0].Picture()->source(), (game.form.pictureFolder / "c_back2b.gif").string());
+    EXPECT_EQ(game.form.Piece[0].Picture()->source(), (game.folder / "c_back2b.gif").string());
 }
 
 TEST(Selection, FailedSelectingClickOnAnotherBlockStillSelects)

@@ -23,10 +23,11 @@ PicturePtr standIn(const std::string& name)
 } // namespace
 
 TestGame::TestGame(fs::path pictureFolder)
-    : form(standIn)
+    : folder(std::move(pictureFolder))
+    , form(standIn)
     , s(form.state)
 {
-    form.pictureFolder = std::move(pictureFolder);
+    form.pictureFiles = picturesIn(folder);
     Form_Load(form);
 }
 

@@ -15,6 +15,7 @@ class TestGame {
 public:
     explicit TestGame(std::filesystem::path pictureFolder = PICTURE_DIR);
 
+    std::filesystem::path folder; // where the picture files are read from
     GameForm form;
     GameState& s;
 

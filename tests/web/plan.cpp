@@ -42,9 +42,10 @@ public:
     explicit Planner(const std::vector<std::string_view>& missing)
         : m_form([](const std::string& name) { return LoadPicture(PICTURE_DIR / "design" / name); })
     {
-        m_form.pictureFolder = pictureFolderWithout({});
+        const std::filesystem::path folder = pictureFolderWithout({});
         for (std::string_view file : missing)
-            std::filesystem::remove(m_form.pictureFolder / file);
+            std::filesystem::remove(folder / file);
+        m_form.pictureFiles = picturesIn(folder);
         Form_Load(m_form);
     }
 

@@ -51,6 +51,10 @@ FIRST_BOARD = """(async () => {
     board.className = 'shown';
     return true;
 })()"""
+# The SHA-256 of the board at scale 1 as the start-up leaves it, its labels
+# painted black: the same pictures in every engine, the program's board and
+# the first board alike.
+BOARD_DIGEST = "65342c6cdc0e913de49c1433df2d5044ceefd7b7945d6f78dbbf2f270b0dd9fe"
 # What a server may answer in place of a picture file: nothing, an error page,
 # an empty file, a file far too large.
 BROKEN = {
@@ -155,7 +159,8 @@ class Game:
 
     def check_first_board(self):
         """The board index.html shows before the program runs is the
-        program's, pixel for pixel; text may be drawn a shade apart."""
+        program's, pixel for pixel; text may be drawn a shade apart. Returns
+        the first board's screenshot."""
         board = self.shot()
         self.browser.evaluate(FIRST_BOARD)
         first = self.browser.screenshot()
@@ -164,6 +169,7 @@ class Game:
         worst = max(high for _, high in ImageChops.difference(board, first).getextrema())
         check(worst <= 2, "the first board differs from the program's by up to %d at scale %s" % (
             worst, self.scale))
+        return first
 
     def message(self):
         return self.browser.evaluate(
@@ -308,8 +314,8 @@ def broken_pictures_or_no_webassembly(engine, site, plan_program):
         check(failures == set(BROKEN), "every broken file was said: %s" % failures)
         game.check_console()
 
-        # Timers a second late, as on a busy tablet: the runtime starts before
-        # the task meant to ready its file system, and readies it itself.
+        # Timers a second late, as on a busy tablet: the picture files come
+        # after the board shows.
         server.before_page.append(
             "const later = setTimeout; globalThis.setTimeout = (f, ms, ...a) => later(f, (ms || 0) + 1000, ...a)")
         game = Game(browser, server.url)
@@ -317,12 +323,12 @@ def broken_pictures_or_no_webassembly(engine, site, plan_program):
         game.check_console()
 
         # A browser that lets no page read its canvases back, as a privacy
-        # setting may: the slots show their canvases themselves, the blocks
-        # their colours, and the board still stands and plays.
+        # setting may: the boxes show copies of their pictures' canvases, and
+        # the board still stands and plays.
         server.before_page.append(
             "HTMLCanvasElement.prototype.toDataURL = () => { throw new DOMException('', 'SecurityError') }")
         game = Game(browser, server.url)
-        check(browser.evaluate("document.querySelectorAll('#stage canvas').length > 0"), "the slots show their canvases")
+        check(browser.evaluate("document.querySelectorAll('#stage canvas').length > 0"), "the boxes show their canvases")
         game.play(steps["letters"][:1], on_failure=said)
         game.check_console()
 
@@ -355,6 +361,18 @@ def drag_ends_when_the_page_is_left(browser, game, letter, leave):
     check(browser.evaluate(blocks) == dragged, "the block stays where the drag was left")
 
 
+def check_board_pixels(board, labels, what):
+    """`board`, the scene at scale 1 as the start-up leaves it, shows the
+    pixels it has always shown, in every engine: everything but the labels'
+    text is pictures."""
+    masked = board.convert("RGB")
+    for left, top, width, height in labels:
+        masked.paste((0, 0, 0), (left, top, left + width, top + height))
+    digest = hashlib.sha256(masked.tobytes()).hexdigest()
+    check(digest == BOARD_DIGEST, "%s shows other pixels than before (%s): where the design's pictures changed on "
+          "purpose, see the board and renew BOARD_DIGEST" % (what, digest))
+
+
 def scale_two(engine, site, plan_program):
     """At 2048 x 1536 the scene is twice its size, every picture pixel a 2 x 2
     block of the scene at scale 1; letter A plays at that scale, and the page
@@ -363,12 +381,13 @@ def scale_two(engine, site, plan_program):
     with PageServer(site) as server:
         with launch(engine, 1024, 768) as browser:
             game = Game(browser, server.url)
-            game.check_first_board()
-            one = browser.screenshot().crop((int(game.left), int(game.top), int(game.left) + SCENE[0],
-                                             int(game.top) + SCENE[1]))
             labels = browser.evaluate("['Label1', 'lblPicFile'].map(id => (e => "
                                       "[e.offsetLeft, e.offsetTop, e.offsetWidth, e.offsetHeight])"
                                       "(document.getElementById(id)))")
+            scene = (int(game.left), int(game.top), int(game.left) + SCENE[0], int(game.top) + SCENE[1])
+            one = game.shot().crop(scene)
+            check_board_pixels(one, labels, "the program's board")
+            check_board_pixels(game.check_first_board().crop(scene), labels, "the first board")
         with launch(engine, 2048, 1536) as browser:
             game = Game(browser, server.url)
             check(game.scale == 2, "scale 2 at 2048 x 1536, not %s" % game.scale)

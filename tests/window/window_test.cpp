@@ -170,15 +170,15 @@ TEST(Window, RightButtonAndMovesOffThePadStillDrag)
 
 TEST(Window, MissingPictureIsReportedAndTheBlockKeepsItsPicture)
 {
-    WindowDriver game(pictureFolderWithout({"upright2b.gif"}));
+    const std::filesystem::path folder = pictureFolderWithout({"upright2b.gif"});
+    WindowDriver game(folder);
     game.click(3);
     game.click(3);
     QMessageBox* message = game.window.failureMessage();
     ASSERT_NE(message, nullptr);
     EXPECT_TRUE(message->isVisible());
     EXPECT_FALSE(message->isModal());
-    EXPECT_TRUE(
-        message->text().contains(QString::fromStdString((game.form().pictureFolder / "upright2b.gif").string())));
+    EXPECT_TRUE(message->text().contains(QString::fromStdString((folder / "upright2b.gif").string())));
     EXPECT_EQ(game.form().Piece[3].Tag(), "upright");
     const QPoint block = game.window.pieceWidget(3)->pos();
     EXPECT_EQ(at(game.grab(), block + QPoint(25, 2)), DARK_BLUE) << "still the vertical bar";

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "rules/gameform.h"
+#include "rules/paddrag.h"
+#include "web/boardview.h"
+#include "web/message.h"
+
+#include <emscripten/val.h>
+
+#include <map>
+
+// The page's pointer input: events on the pad and the blocks become the
+// handlers' calls, the same for mouse, pen and touch. The pad's become a
+// drag through the rules' PadDrag, its moves handed on once a frame
+// (web/pad.js); a press and a release on the same block are a click.
+class PointerInput {
+public:
+    /** Follows the pointer on the pad and the blocks of `view` from now on. */
+    PointerInput(GameForm& form, BoardView& view, Message& message);
+
+    void padEvent(const emscripten::val& event);
+    /** The pad's moves since the last frame, in order, as web/pad.js hands them on. */
+    void padMoves(const emscripten::val& moves);
+    void pieceEvent(const emscripten::val& event);
+    /** Ends a drag in progress: the page was hidden or lost the focus. */
+    void focusLost();
+
+private:
+    // A position inside the pad, in twips.
+    struct PadPoint {
+        float x, y;
+    };
+    PadPoint padPoint(double clientX, double clientY) const;
+
+    GameForm& m_form;
+    BoardView& m_view;
+    Message& m_message;
+    PadDrag m_drag;
+    double m_padLeft = 0; // the pad's place in the viewport and its scale while a pointer owns it
+    double m_padTop = 0;
+    double m_scale = 1;
+    std::map<int, int> m_presses; // presses on blocks not yet lifted: pointer -> block
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+// What the program and the page's scripts (pre.js, pad.js, pictures.js, picturefetch.js) hand
+// each other: the names under which the scripts put their functions on
+// Module, and the numbers' places in the arrays that cross between them.
+// web/protocol.cmake writes each constant into a script of the same names,
+// which comes before the others, so both sides read them from here.
+
+// The scripts' functions, Module[NAME] (see each script).
+inline constexpr char FOLLOW_PAD[] = "followPad";
+inline constexpr char SHOW_PICTURE[] = "showPicture";
+inline constexpr char PICTURES_READY[] = "picturesReady";
+inline constexpr char TILE_DECODED[] = "tileDecoded";
+inline constexpr char MARK_FIRST_FRAME[] = "markFirstFrame";
+inline constexpr char FETCH_PICTURES[] = "fetchPictures";
+
+// A move of the pad's pointer, as pad.js hands the moves on: MOVE_FIELDS
+// numbers a move.
+inline constexpr int MOVE_POINTER = 0; // the pointer's id
+inline constexpr int MOVE_X = 1;       // clientX
+inline constexpr int MOVE_Y = 2;       // clientY
+inline constexpr int MOVE_FIELDS = 3;
