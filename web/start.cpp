@@ -73,7 +73,8 @@ Start::Start(Page& page)
         once([&page] { page.message.build(); }, true),
         // A design picture a step, decoded ahead of the scene that shows it.
         {[&page, next = EMBEDDED_PICTURES.begin()]() mutable {
-            page.strokes((next++)->first);
+            if (next != EMBEDDED_PICTURES.end())
+                page.strokes((next++)->first);
             return next == EMBEDDED_PICTURES.end();
         }},
         once([&page] {
