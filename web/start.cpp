@@ -64,7 +64,7 @@ Start::Start(Page& page)
 {
     // The scene is built hidden: the first frame that shows it shows the
     // whole board. Each next task is a message to the page itself, which the
-    // browser takes at once, where a timer's would wait 4 ms after the fifth.
+    // browser takes at once, where it holds nested timers back.
     m_channel["port1"].set("onmessage", val::module_property("runSteps"));
     m_steps = {
         // The first elements are the program's first calls into the page,
