@@ -19,6 +19,30 @@ Module['onAbort'] = function () {
 // and DevTools: the script runs; the WebAssembly is compiled, instantiated
 // and its static data set up.
 performance.mark('zentrik-script');
+
+// The page's own files where the whole page is one file (zentrik.html):
+// browsers refuse a page opened from a disk every fetch, so the program and
+// the picture files travel inside it, by name, in base64. Null where the page
+// is served as a folder and fetches them.
+var heldFiles = (function () {
+    var element = document.getElementById(HELD_FILES);
+    return element && JSON.parse(element.textContent);
+})();
+
+// The bytes of the held file `name`, or null where the page does not hold it.
+function heldBytes(name) {
+    if (!heldFiles || !(name in heldFiles))
+        return null;
+    var text = atob(heldFiles[name]);
+    var bytes = new Uint8Array(text.length);
+    for (var i = 0; i < text.length; ++i)
+        bytes[i] = text.charCodeAt(i);
+    return bytes;
+}
+
+if (heldFiles)
+    Module['wasmBinary'] = heldBytes(PROGRAM_FILE);
+
 Module['onRuntimeInitialized'] = function () {
     performance.mark('zentrik-runtime');
     // The program's main in a task of its own, after the one that
@@ -42,8 +66,13 @@ Module[MARK_FIRST_FRAME] = function () {
 // own board, which looks the same and takes the taps, has taken its place by
 // then. The program waits on the same decoding of the tile (TILE_DECODED).
 (function () {
+    // The tile's address is the style sheet's, a file beside the page or the
+    // picture itself where the page is one file, so that the browser decodes
+    // it once for both.
     var tile = new Image();
-    tile.src = 'background.png';
+    var address = /^url\("?(.*?)"?\)$/.exec(getComputedStyle(
+        document.getElementById('first-board') || document.documentElement).backgroundImage);
+    tile.src = address ? address[1] : 'background.png';
     Module[TILE_DECODED] = tile.decode();
     Module[TILE_DECODED].catch(function () {
         console.warn("Zentrik: the background's tile background.png could not be read");

@@ -14,6 +14,14 @@ inline constexpr char TILE_DECODED[] = "tileDecoded";
 inline constexpr char MARK_FIRST_FRAME[] = "markFirstFrame";
 inline constexpr char FETCH_PICTURES[] = "fetchPictures";
 
+// The id of the element that holds the page's own files where the whole
+// page is one file (zentrik.html, made by web/singlefile.py): its program
+// and picture files, by name, in base64. Present, the page reads its bytes
+// from there and asks for nothing; absent, it fetches them and keeps them on
+// the device with a service worker.
+inline constexpr char HELD_FILES[] = "zentrik-files";
+inline constexpr char PROGRAM_FILE[] = "program.wasm"; // the WebAssembly's name there
+
 // A move of the pad's pointer, as pad.js hands the moves on: MOVE_FIELDS
 // numbers a move.
 inline constexpr int MOVE_POINTER = 0; // the pointer's id

@@ -35,10 +35,13 @@ EM_BOOL firstFrame(double, void*)
 // Keeps the page's files on the device for the next visit, with or without
 // a network. Browsers allow a service worker only where the page comes from
 // a secure origin (https, or this machine); elsewhere the page plays online.
+// A page that holds its files (the single file) is itself all it needs, and
+// asks for no worker.
 void keepOffline()
 {
+    const val document = val::global("document");
     const val workers = val::global("navigator")["serviceWorker"];
-    if (!workers.isUndefined())
+    if (!workers.isUndefined() && document.call<val>("getElementById", val(HELD_FILES)).isNull())
         workers.call<val>("register", val("sw.js")).call<void>("catch", val::module_property("ignore"));
 }
 
