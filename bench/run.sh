@@ -209,6 +209,13 @@ awk '
         q = v["web_transfer_kb"] / r["web_transfer_kb"]
         row("page: first visit, gzipped", sprintf("%.1f KB", v["web_transfer_kb"]),
             sprintf("%.0f KB budget", r["web_transfer_kb"]), sprintf("%.2fx", q), "<= 1.00x", q <= 1 ? "OK" : "MISS")
+        split("web_single_file_kb web_single_file_gzip_kb", sizes)
+        split("raw gzipped", kinds)
+        for (e = 1; e <= 2; e++) {
+            q = v[sizes[e]] / r[sizes[e]]
+            row("single file, " kinds[e], sprintf("%.1f KB", v[sizes[e]]), sprintf("%.0f KB budget", r[sizes[e]]),
+                sprintf("%.2fx", q), "<= 1.00x", q <= 1 ? "OK" : "MISS")
+        }
         # Each engine beside a bare page in the same engine and run: the
         # first frame from the server, pointer to frame (Chromium: single
         # moves; Firefox and WebKit, whose drivers send none: one sweep).
@@ -216,6 +223,8 @@ awk '
         for (e = 1; e <= 3; e++) {
             k = "web_" engines[e]
             relative(sprintf("page, %s: first frame (median)", engines[e]), k "_first_frame_ms", "ms", "bare", 1.5, 0)
+            relative(sprintf("single file, %s: first frame from disk", engines[e]), k "_disk_first_frame_ms", "ms",
+                "bare", 1.5, 0)
             relative(sprintf("page, %s: pointer to frame (median)", engines[e]), k "_input_median_ms", "ms", "bare", 1.2, 1)
             relative(sprintf("page, %s: pointer to frame (99th)", engines[e]), k "_input_p99_ms", "ms", "bare", 1.2, 1)
         }

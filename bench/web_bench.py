@@ -6,14 +6,17 @@ samples behind each median and 99th percentile.
     web_bench.py SITE_FOLDER [LOADS [MOVES [SOAK_EVENTS [LIGHTHOUSE_RUNS]]]]
 
 transfer: the bytes of a first visit as a static server sends them gzipped,
-against the 120 KB budget. first frame: navigation start to the animation
+against the 120 KB budget. single file: zentrik.html's size, raw and
+gzipped, against the 300 KB budget. first frame: navigation start to the animation
 frame in which the whole board is on screen (the game's own mark,
 zentrik-first-frame, in the frame after the first board that index.html
 holds is shown, its pictures decoded, or after the program's own board
 shows, whichever comes first), beside a bare page with one
 1006 x 743 picture marked the same way after the picture's decode(); median
 of LOADS loads of each, every load a first visit from a server on an origin
-of its own. pointer to frame: from a pad move's input to the animation frame
+of its own. first frame from the disk: the same for zentrik.html beside the
+bare page made one file (its picture inside it), both opened by file://
+addresses, every load from a folder of its own. pointer to frame: from a pad move's input to the animation frame
 after its handler, median and 99th percentile of MOVES moves, beside a bare
 page that moves a 50 x 50 block. Lighthouse: its mobile figures, median of
 LIGHTHOUSE_RUNS runs on each page. soak: random pointer events on the pad and
@@ -21,9 +24,11 @@ taps on the blocks; console errors, the WebAssembly memory and the
 JavaScript heap.
 """
 
+import base64
 import gzip
 import json
 import os
+import pathlib
 import random
 import re
 import shutil
@@ -128,6 +133,38 @@ def first_frame(site, bare, loads, engine="chromium"):
     say("first frame in %s: game %s ms, bare %s ms" % (
         engine, [round(t, 1) for t in game], [round(t, 1) for t in reference]))
     return game, reference
+
+
+def bare_single_file(bare):
+    """The reference of the single file: the bare page as one file, its
+    style sheet and its picture inside it."""
+    with open(os.path.join(bare, "bare-picture.html")) as file:
+        page = file.read()
+    with open(os.path.join(bare, "bare.css")) as file:
+        page = page.replace('<link rel="stylesheet" href="bare.css">', "<style>%s</style>" % file.read())
+    with open(os.path.join(bare, "scene.png"), "rb") as file:
+        picture = "data:image/png;base64," + base64.b64encode(file.read()).decode()
+    path = os.path.join(bare, "bare-single.html")
+    with open(path, "w") as file:
+        file.write(page.replace('src="scene.png"', 'src="%s"' % picture))
+    return path
+
+
+def first_frame_from_disk(site, bare, loads, engine):
+    """The single file and the bare single file opened from the disk, in
+    turn, each load from a folder of its own, as a file copied anew."""
+    pages = {"game": os.path.join(site, "zentrik.html"), "bare": bare_single_file(bare)}
+    frames = {"game": [], "bare": []}
+    with tempfile.TemporaryDirectory(prefix="zentrik-disk-") as disk, launch(engine, 1024, 768) as browser:
+        for load in range(loads):
+            for page, mark in (("game", GAME_FRAME), ("bare", BARE_FRAME)):
+                folder = os.path.join(disk, "%s-%d" % (page, load))
+                os.mkdir(folder)
+                copy = shutil.copy(pages[page], folder)
+                frames[page].append(frame_mark(browser, pathlib.Path(copy).as_uri(), mark))
+    say("first frame from the disk in %s: game %s ms, bare %s ms" % (
+        engine, [round(t, 1) for t in frames["game"]], [round(t, 1) for t in frames["bare"]]))
+    return frames["game"], frames["bare"]
 
 
 # Both pages of a drag's measure are served cross-origin isolated: WebKit's
@@ -379,11 +416,19 @@ def main():
                 os.path.join(bare, "scene.png"))
 
         print("web_transfer_kb %.1f 120" % (transfer(site) / 1000))
+        with open(os.path.join(site, "zentrik.html"), "rb") as file:
+            single = file.read()
+        print("web_single_file_kb %.1f 300" % (len(single) / 1000))
+        print("web_single_file_gzip_kb %.1f 300" % (len(gzip.compress(single, 9)) / 1000))
 
         for engine in ("chromium", "firefox", "webkit"):
             game, reference = again_once(first_frame, site, bare, loads, engine)
             print("web_%s_first_frame_ms %.1f %.1f" % (engine, statistics.median(game), statistics.median(reference)))
             print("samples web_%s_first_frame_ms %d %d" % (engine, len(game), len(reference)))
+            game, reference = again_once(first_frame_from_disk, site, bare, loads, engine)
+            print("web_%s_disk_first_frame_ms %.1f %.1f" % (engine, statistics.median(game),
+                                                            statistics.median(reference)))
+            print("samples web_%s_disk_first_frame_ms %d %d" % (engine, len(game), len(reference)))
             if engine == "chromium":
                 game, reference = pointer_to_frame(site, bare, count)
             else:
