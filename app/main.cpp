@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "rules/messages.h"
 #include "window/application.h"
 #include "window/gamewindow.h"
 #include "window/picturefolder.h"
@@ -19,7 +20,7 @@ int main(int argc, char* argv[])
         window.show();
         return QApplication::exec();
     } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, "Zentrik", QString("Zentrik cannot start: %1").arg(error.what()));
+        QMessageBox::critical(nullptr, "Zentrik", QString::fromStdString(startFailureMessage(error)));
         return 1;
     }
 }

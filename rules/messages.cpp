@@ -38,3 +38,8 @@ std::string missingFolderMessage(std::span<const std::string> places)
         + "\n\nUntil the folder is there, blocks cannot turn and the next letter cannot turn yellow. "
           "The game goes on.";
 }
+
+std::string startFailureMessage(const std::exception& error)
+{
+    return "ゲームを始められませんでした。\n\nZentrik cannot start: " + std::string(error.what()) + ".";
+}

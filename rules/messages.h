@@ -6,7 +6,7 @@
 
 // What the player is told when something fails, in Japanese for the child and
 // in English for the grown-up who mends it. Every front end shows the same
-// words; each says the game goes on, for it does.
+// words; each says whether the game goes on.
 
 /** A failure of a handler: a PictureLoadError names the picture's path or address and why it could not be
     loaded, any other exception says what went wrong. */
@@ -14,3 +14,6 @@ std::string failureMessage(const std::exception& error);
 
 /** No picture folder was found; `places` are every place that was looked at. */
 std::string missingFolderMessage(std::span<const std::string> places);
+
+/** The game cannot start: what went wrong. */
+std::string startFailureMessage(const std::exception& error);

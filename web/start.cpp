@@ -51,7 +51,7 @@ void cannotStart(const std::exception& error)
     removeFirstBoard();
     val line = addElement(val::global("document")["body"], "p");
     line.set("className", "needs");
-    line.set("textContent", std::string("Zentrik cannot start: ") + error.what());
+    line.set("textContent", startFailureMessage(error));
 }
 
 } // namespace

@@ -64,3 +64,10 @@ TEST(FailureMessage, APictureIsNamedWithItsReasonAndAnyOtherFailureSaysWhat)
     EXPECT_NE(other.find("Something went wrong: a block position is out of range."), std::string::npos) << other;
     EXPECT_EQ(other.find("picture"), std::string::npos) << other;
 }
+
+TEST(FailureMessage, TheStartsFailureIsInJapaneseFirstThenSaysWhatInEnglish)
+{
+    const std::string start = startFailureMessage(std::runtime_error("std::bad_alloc"));
+    EXPECT_EQ(start.rfind("ゲームを始められませんでした。\n\n", 0), 0U) << start;
+    EXPECT_NE(start.find("Zentrik cannot start: std::bad_alloc."), std::string::npos) << start;
+}
