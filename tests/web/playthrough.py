@@ -22,6 +22,7 @@ import subprocess
 import sys
 import tempfile
 import urllib.error
+import urllib.parse
 import urllib.request
 
 from PIL import ImageChops
@@ -592,7 +593,7 @@ def update_never_mixes(engine, site, plan_program):
     the first with no service worker (plain http) and with its HTTP cache
     runs the next one whole; with the service worker, the page open keeps
     the first build until it is closed, and the next visit runs the next
-    build whole."""
+    build whole, with the next build's files alone kept on the device."""
     steps = plan(plan_program)
     first = {name for name in os.listdir(site) if NAMED.search(name)}
     with tempfile.TemporaryDirectory(prefix="zentrik-builds-") as builds:
@@ -644,6 +645,14 @@ def update_never_mixes(engine, site, plan_program):
                 check(running() == next_build, "the next visit runs the next build whole: %s" % running())
                 game.play(steps["letters"][:1])
                 game.check_console()
+                # The device keeps the files of the next build's worker, and
+                # nothing of the first build.
+                named = re.search(r"const FILES = \[(.*)\];", open(os.path.join(builds, "next", "sw.js")).read())
+                files = sorted(urllib.parse.urljoin(server.url, name) for name in re.findall(r"'([^']*)'", named[1]))
+                kept = browser.evaluate("caches.keys().then(names => Promise.all(names.map(name => caches.open(name)"
+                                        ".then(cache => cache.keys()).then(kept => kept.map(r => r.url).sort()))))")
+                check(kept == [files], "the device keeps one set of files, the next build's: %d sets, of %s" % (
+                    len(kept), sorted({os.path.basename(url) for urls in kept for url in urls if NAMED.search(url)})))
 
 
 VARIANTS = {
