@@ -410,10 +410,70 @@ SETTINGS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", 
 UNPRIVILEGED = os.geteuid() == 0
 
 
+# What a school's server sends with every page of its own, set in its server
+# block; the game's location repeats the lines nginx.conf says to.
+SCHOOL_HEADERS = {"strict-transport-security": "max-age=31536000", "x-frame-options": "SAMEORIGIN"}
+REPEATED = ("strict-transport-security",)
+
+
 class Nginx(RealServer):
+    """Debian's nginx serving `folder` from a location that includes the
+    page's nginx.conf: by default the server's only one. `beside_others`
+    sets it as on a school's server: the folder at /zentrik/ (its url), in
+    the location nginx.conf shows, beside other pages (index.html,
+    other.js) in a server block with SCHOOL_HEADERS and a regex location of
+    its own that keeps scripts, style sheets and pictures seven days."""
     NAME = "nginx"
 
+    def __init__(self, folder, beside_others=False):
+        self.beside_others = beside_others
+        super().__init__(folder)
+        if beside_others:
+            self.url += "zentrik/"
+
     def configuration(self, folder):
+        if self.beside_others:
+            return self.http(self.school_server(folder))
+        return self.http("""
+    server {{
+        listen 127.0.0.1:{port};
+        root {folder};
+        location / {{
+            include {settings}/nginx.conf;
+        }}
+    }}
+""".format(port=self.port, folder=folder, settings=os.path.abspath(SETTINGS)))
+
+    def school_server(self, folder):
+        root = os.path.join(self.state, "root")
+        os.mkdir(root)
+        os.chmod(root, 0o755)
+        for name, text in (("index.html", "<!DOCTYPE html><title>School</title>"), ("other.js", "'use strict';")):
+            with open(os.path.join(root, name), "w") as file:
+                file.write(text)
+            os.chmod(os.path.join(root, name), 0o644)
+        os.symlink(folder, os.path.join(root, "zentrik"))
+        line = '        add_header %s "%s" always;\n'
+        headers = "".join(line % header for header in SCHOOL_HEADERS.items())
+        repeated = "".join("    " + line % (name, SCHOOL_HEADERS[name]) for name in REPEATED)
+        return """
+    server {{
+        listen 127.0.0.1:{port};
+        root {root};
+{headers}
+        location / {{
+        }}
+        location ~* \\.(js|css|png|gif)$ {{
+            expires 7d;
+        }}
+        location ^~ /zentrik/ {{
+            include {settings}/nginx.conf;
+{repeated}
+        }}
+    }}
+""".format(port=self.port, root=root, headers=headers, repeated=repeated, settings=os.path.abspath(SETTINGS))
+
+    def http(self, server):
         return """
 daemon off;
 worker_processes 1;
@@ -430,16 +490,9 @@ http {{
     fastcgi_temp_path {state}/fastcgi;
     uwsgi_temp_path {state}/uwsgi;
     scgi_temp_path {state}/scgi;
-    server {{
-        listen 127.0.0.1:{port};
-        root {folder};
-        location / {{
-            include {settings}/nginx.conf;
-        }}
-    }}
+{server}
 }}
-""".format(state=self.state, port=self.port, folder=folder, settings=os.path.abspath(SETTINGS),
-           user="user nobody nogroup;" if UNPRIVILEGED else "")
+""".format(state=self.state, server=server, user="user nobody nogroup;" if UNPRIVILEGED else "")
 
     def command(self, config):
         # -e: the log nginx opens before it reads its configuration.
@@ -450,12 +503,15 @@ class Apache(RealServer):
     """Apache 2.4 with the modules Debian's apache2 installs, each with
     Debian's settings for it, reading the page's .htaccess in place.
     `modules` chooses which are loaded besides the event MPM and access
-    control."""
+    control; `options` and `overrides` are the folder's Options and
+    AllowOverride, Debian's default site's by default."""
     NAME = "apache2"
     MODULES = ("mime", "dir", "filter", "deflate", "brotli", "rewrite", "headers")
 
-    def __init__(self, folder, modules=MODULES):
+    def __init__(self, folder, modules=MODULES, options="FollowSymLinks", overrides="FileInfo"):
         self.modules = modules
+        self.options = options
+        self.overrides = overrides
         super().__init__(folder)
 
     def configuration(self, folder):
@@ -478,11 +534,12 @@ ErrorLog {state}/error.log
 {settings}
 DocumentRoot {folder}
 <Directory {folder}>
-    Options FollowSymLinks
-    AllowOverride FileInfo
+    Options {options}
+    AllowOverride {overrides}
     Require all granted
 </Directory>
 """.format(state=self.state, port=self.port, folder=folder, modules=modules, settings=settings,
+           options=self.options, overrides=self.overrides,
            user="User nobody\nGroup nogroup" if UNPRIVILEGED else "")
 
     def command(self, config):

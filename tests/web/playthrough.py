@@ -24,12 +24,13 @@ import subprocess
 import sys
 import tempfile
 import urllib.error
+import urllib.parse
 import urllib.request
 
 from PIL import Image, ImageChops
 
-from browser import (DESKTOP_ENGINES, ENGINES, Apache, Nginx, PageServer, Server, launch, readable_copy,
-                     wait_until)
+from browser import (DESKTOP_ENGINES, ENGINES, REPEATED, SCHOOL_HEADERS, Apache, Nginx, PageServer, Server, launch,
+                     readable_copy, wait_until)
 
 SCENE = (1006, 743)
 # A learning platform's course page with the game in a frame, as a teacher
@@ -434,9 +435,11 @@ def focus_lost_ends_a_drag(engine, site, plan_program):
         game.check_console()
 
 
-def check_answers(browser, server):
-    """Every request the page made was answered, each with its type,
-    compression and cache policy; the page comes with its own policy."""
+def check_answers(browser, server, settings=True, also=None):
+    """Every request the page made was answered, each with its type; where
+    the server reads the page's settings, each with its compression, cache
+    policy and nosniff too, and the page with its own policy. Each answer
+    carries the headers `also` gives besides."""
     answered, failed = browser.responses()
     check(not failed, "requests failed: %s" % failed)
     policy = browser.evaluate("document.querySelector('meta[http-equiv=Content-Security-Policy]').content")
@@ -450,11 +453,16 @@ def check_answers(browser, server):
         check(status == 200, "%s answered %d" % (path, status))
         check(headers.get("content-type", "").startswith(TYPES[extension]),
               "%s comes as %s" % (path, headers.get("content-type")))
+        for name, value in (also or {}).items():
+            check(headers.get(name) == value, "%s comes with %s %r" % (path, name, headers.get(name)))
+        if not settings:
+            continue
         check(extension not in COMPRESSED or headers.get("content-encoding") in ("br", "gzip"),
               "%s comes uncompressed" % path)
         cache = KEPT if NAMED.search(path) else "no-cache"
         check(headers.get("cache-control") == cache, "%s comes with %r, not %r" % (
             path, headers.get("cache-control"), cache))
+        check(headers.get("x-content-type-options") == "nosniff", "%s may be sniffed" % path)
         check(extension != ".html" or headers.get("content-security-policy") == policy,
               "the page comes with its policy: %r" % headers.get("content-security-policy"))
     check({".html", ".js", ".wasm", ".css", ".gif"} <= seen, "the page's files were all seen: %s" % seen)
@@ -483,32 +491,74 @@ def status(url):
         return error.code
 
 
+def fetch(url, encoding="identity"):
+    """The headers, with lower-case names, and the body of the answer to a
+    browser that takes `encoding`."""
+    with urllib.request.urlopen(urllib.request.Request(url, headers={"Accept-Encoding": encoding})) as answer:
+        return {name.lower(): value for name, value in answer.headers.items()}, answer.read()
+
+
 def served_by(server_kind):
     def variant(engine, site, plan_program):
         """Behind Debian's server with the settings the page ships, started
         on a free port with a configuration of its own: letter A plays,
         every file comes with its type, compression and cache policy, no
-        request fails, and Lighthouse finds nothing to compress or keep."""
+        request fails, and Lighthouse finds nothing to compress or keep.
+        nginx serves the page from its location beside a school's other
+        pages, which keep their own headers; Apache on each folder setting
+        a school may have."""
         steps = plan(plan_program)
         site = readable_copy(site, os.path.join(tempfile.gettempdir(), "site"))
-        with server_kind(site) as server:
+        files = sorted(os.path.relpath(os.path.join(folder, name), site) for folder, _, names in os.walk(site)
+                       for name in names if not name.startswith(".ht"))
+
+        def served(server, what):
+            for path in [""] + files:
+                answer = status(server.url + path)
+                check(answer == 200, "%s answered %d %s" % (path or "the folder's address", answer, what))
+
+        def plays(server, what, **answers):
+            served(server, what)
             with launch(engine, 1024, 768) as browser:
                 game = Game(browser, server.url)
                 game.play(steps["letters"][:1])
                 game.check_console()
-                check_answers(browser, server)
-            audit(server.url)
-            # Apache's settings are no one's to read: Apache's own refuse
-            # them, nginx's the page's settings do.
-            if server_kind is Nginx:
+                check_answers(browser, server, **answers)
+
+        if server_kind is Nginx:
+            with Nginx(site, beside_others=True) as server:
+                # The lines nginx.conf says to repeat come with every file.
+                plays(server, "beside the school's pages", also={name: SCHOOL_HEADERS[name] for name in REPEATED})
+                audit(server.url)
+                # Apache's settings are no one's to read: Apache's own
+                # refuse them, nginx's the page's settings do.
                 check(status(server.url + ".htaccess") == 403, ".htaccess is served")
-        if server_kind is Apache:
-            # Where the server lacks every module the .htaccess uses, the
-            # page is served as it is.
-            with Apache(site, modules=("dir",)) as server:
-                for path in ["", "sw.js"] + [name for name in os.listdir(site) if NAMED.search(name)]:
-                    answer = status(server.url + path)
-                    check(answer == 200, "%s answered %d without modules" % (path, answer))
+                # The server's other pages keep their headers and caching,
+                # and have none of the page's.
+                for path, cache in (("", None), ("other.js", "max-age=604800")):
+                    headers = fetch(server.url.replace("zentrik/", path))[0]
+                    check(all(headers.get(name) == value for name, value in SCHOOL_HEADERS.items())
+                          and headers.get("cache-control") == cache and "content-security-policy" not in headers,
+                          "the school's /%s comes with %s" % (path, headers))
+            return
+        # Debian's default site: the copies make web wrote.
+        with Apache(site) as server:
+            plays(server, "on Debian's default site")
+            audit(server.url)
+            wasm = next(name for name in os.listdir(site) if name.endswith(".wasm"))
+            check(fetch(server.url + wasm, "br")[1] == open(os.path.join(site, wasm + ".br"), "rb").read(),
+                  "the WebAssembly's brotli copy is sent")
+        # A folder that allows no symbolic links, where mod_rewrite refuses
+        # to act: every setting but the copies, compressed as sent.
+        with Apache(site, options="None") as server:
+            plays(server, "with Options None")
+        # A folder whose .htaccess is not read: Debian's own settings.
+        with Apache(site, overrides="None") as server:
+            plays(server, "with AllowOverride None", settings=False)
+        # Where the server lacks every module the .htaccess uses, the page
+        # is served as it is.
+        with Apache(site, modules=("dir",)) as server:
+            served(server, "without modules")
     return variant
 
 
@@ -548,7 +598,7 @@ def update_never_mixes(engine, site, plan_program):
     the first with no service worker (plain http) and with its HTTP cache
     runs the next one whole; with the service worker, the page open keeps
     the first build until it is closed, and the next visit runs the next
-    build whole."""
+    build whole, with the next build's files alone kept on the device."""
     steps = plan(plan_program)
     first = {name for name in os.listdir(site) if NAMED.search(name)}
     with tempfile.TemporaryDirectory(prefix="zentrik-builds-") as builds:
@@ -600,6 +650,14 @@ def update_never_mixes(engine, site, plan_program):
                 check(running() == next_build, "the next visit runs the next build whole: %s" % running())
                 game.play(steps["letters"][:1])
                 game.check_console()
+                # The device keeps the files of the next build's worker, and
+                # nothing of the first build.
+                named = re.search(r"const FILES = \[(.*)\];", open(os.path.join(builds, "next", "sw.js")).read())
+                files = sorted(urllib.parse.urljoin(server.url, name) for name in re.findall(r"'([^']*)'", named[1]))
+                kept = browser.evaluate("caches.keys().then(names => Promise.all(names.map(name => caches.open(name)"
+                                        ".then(cache => cache.keys()).then(kept => kept.map(r => r.url).sort()))))")
+                check(kept == [files], "the device keeps one set of files, the next build's: %d sets, of %s" % (
+                    len(kept), sorted({os.path.basename(url) for urls in kept for url in urls if NAMED.search(url)})))
 
 
 # Kept first in the test's copy of the single file, allowed by its hash:
