@@ -92,7 +92,7 @@ test: build web lighthouse
 sanitize: deps lighthouse
 	@$(MAKE) --no-print-directory web WEB=$(SANITIZE)-web WASM=$(SANITIZE)-wasm WEB_OPTIONS=-DZENTRIK_SANITIZE=ON
 	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DZENTRIK_SANITIZE=ON -DZENTRIK_WEB_SITE=$(CURDIR)/$(SANITIZE)-web \
-	    -DZENTRIK_BROWSERS=chromium
+	    -DZENTRIK_WEB_SINGLE_FILE=$(CURDIR)/$(SANITIZE)-wasm/zentrik.html -DZENTRIK_BROWSERS=chromium
 	cmake --build $(SANITIZE) -j $(JOBS)
 	cd $(SANITIZE) && ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
@@ -108,7 +108,7 @@ package: build
 # Figures against references measured in the same run; see bench/run.sh.
 bench: deps web lighthouse
 	@$(MAKE) --no-print-directory deps PACKAGES="$(BENCH_PACKAGES)"
-	JOBS=$(JOBS) bench/run.sh $(BENCH) $(SANITIZE) $(WEB)
+	JOBS=$(JOBS) bench/run.sh $(BENCH) $(SANITIZE) $(WEB) $(WASM)/zentrik.html
 
 # libFuzzer with ASan and UBSan, FUZZ_SECONDS per target; see fuzz/run.sh.
 fuzz: deps

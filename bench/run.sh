@@ -3,7 +3,7 @@
 # the reference measured beside it in the same run, their ratio and the target.
 # Exits 1 when a target is missed.
 #
-#   bench/run.sh [BUILD_DIR [SANITIZE_DIR [WEB_SITE]]]     (make bench)
+#   bench/run.sh [BUILD_DIR [SANITIZE_DIR [WEB_SITE [SINGLE_FILE]]]]     (make bench)
 #
 # STARTUP_RUNS=20, LATENCY_MOVES=500 (a round; two rounds of each program),
 # SOAK_EVENTS=100000, SOAK_SEED=1, LIGHTHOUSE_RUNS=3 and JOBS=2 by default.
@@ -15,6 +15,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build-bench}
 sanitize=${2:-build-sanitize}
 site=${3:-build-web}
+single=${4:-build-wasm/zentrik.html}
 jobs=${JOBS:-2}
 runs=${STARTUP_RUNS:-20}
 moves=${LATENCY_MOVES:-500}
@@ -157,7 +158,7 @@ xvfb=
 
 echo "== the page in Chromium, Firefox and WebKit: $runs loads and $moves moves of each;" \
     "Lighthouse $lighthouse_runs times; $events soak events" >&2
-/usr/bin/python3 -B bench/web_bench.py "$site" "$runs" "$moves" "$events" "$lighthouse_runs" >>"$work/startup"
+/usr/bin/python3 -B bench/web_bench.py "$site" "$single" "$runs" "$moves" "$events" "$lighthouse_runs" >>"$work/startup"
 
 echo >&2
 awk '

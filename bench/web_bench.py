@@ -3,10 +3,10 @@ its reference measured in the same run and engine; prints "key value
 reference" lines for run.sh, and "samples key count count" for the number of
 samples behind each median and 99th percentile.
 
-    web_bench.py SITE_FOLDER [LOADS [MOVES [SOAK_EVENTS [LIGHTHOUSE_RUNS]]]]
+    web_bench.py SITE_FOLDER SINGLE_FILE [LOADS [MOVES [SOAK_EVENTS [LIGHTHOUSE_RUNS]]]]
 
 transfer: the bytes of a first visit as a static server sends them gzipped,
-against the 120 KB budget. single file: zentrik.html's size, raw and
+against the 120 KB budget. single file: SINGLE_FILE's size (make web's zentrik.html), raw and
 gzipped, against the 300 KB budget. first frame: navigation start to the animation
 frame in which the whole board is on screen (the game's own mark,
 zentrik-first-frame, in the frame after the first board that index.html
@@ -14,7 +14,7 @@ holds is shown, its pictures decoded, or after the program's own board
 shows, whichever comes first), beside a bare page with one
 1006 x 743 picture marked the same way after the picture's decode(); median
 of LOADS loads of each, every load a first visit from a server on an origin
-of its own. first frame from the disk: the same for zentrik.html beside the
+of its own. first frame from the disk: the same for the single file beside the
 bare page made one file (its picture inside it), both opened by file://
 addresses, every load from a folder of its own. pointer to frame: from a pad move's input to the animation frame
 after its handler, median and 99th percentile of MOVES moves, beside a bare
@@ -150,10 +150,10 @@ def bare_single_file(bare):
     return path
 
 
-def first_frame_from_disk(site, bare, loads, engine):
+def first_frame_from_disk(single, bare, loads, engine):
     """The single file and the bare single file opened from the disk, in
     turn, each load from a folder of its own, as a file copied anew."""
-    pages = {"game": os.path.join(site, "zentrik.html"), "bare": bare_single_file(bare)}
+    pages = {"game": single, "bare": bare_single_file(bare)}
     frames = {"game": [], "bare": []}
     with tempfile.TemporaryDirectory(prefix="zentrik-disk-") as disk, launch(engine, 1024, 768) as browser:
         for load in range(loads):
@@ -397,11 +397,11 @@ def again_once(measure, *arguments):
 
 
 def main():
-    site = sys.argv[1]
-    loads = int(sys.argv[2]) if len(sys.argv) > 2 else 20
-    count = int(sys.argv[3]) if len(sys.argv) > 3 else 500
-    events = int(sys.argv[4]) if len(sys.argv) > 4 else 100000
-    lighthouse_runs = int(sys.argv[5]) if len(sys.argv) > 5 else 3
+    site, single = sys.argv[1:3]
+    loads = int(sys.argv[3]) if len(sys.argv) > 3 else 20
+    count = int(sys.argv[4]) if len(sys.argv) > 4 else 500
+    events = int(sys.argv[5]) if len(sys.argv) > 5 else 100000
+    lighthouse_runs = int(sys.argv[6]) if len(sys.argv) > 6 else 3
     bare = tempfile.mkdtemp(prefix="zentrik-bare-")
     try:
         for name in ("bare-drag.html", "bare-drag.js", "bare-picture.html", "bare.css"):
@@ -416,7 +416,7 @@ def main():
                 os.path.join(bare, "scene.png"))
 
         print("web_transfer_kb %.1f 120" % (transfer(site) / 1000))
-        with open(os.path.join(site, "zentrik.html"), "rb") as file:
+        with open(single, "rb") as file:
             single = file.read()
         print("web_single_file_kb %.1f 300" % (len(single) / 1000))
         print("web_single_file_gzip_kb %.1f 300" % (len(gzip.compress(single, 9)) / 1000))
@@ -425,7 +425,7 @@ def main():
             game, reference = again_once(first_frame, site, bare, loads, engine)
             print("web_%s_first_frame_ms %.1f %.1f" % (engine, statistics.median(game), statistics.median(reference)))
             print("samples web_%s_first_frame_ms %d %d" % (engine, len(game), len(reference)))
-            game, reference = again_once(first_frame_from_disk, site, bare, loads, engine)
+            game, reference = again_once(first_frame_from_disk, single, bare, loads, engine)
             print("web_%s_disk_first_frame_ms %.1f %.1f" % (engine, statistics.median(game),
                                                             statistics.median(reference)))
             print("samples web_%s_disk_first_frame_ms %d %d" % (engine, len(game), len(reference)))

@@ -3,7 +3,9 @@ on that browser's own screenshots.
 
     playthrough.py ENGINE VARIANT SITE_FOLDER WEB_PLAN
 
-ENGINE is chromium, firefox or webkit (browser.py and a driver each).
+ENGINE is chromium, firefox or webkit (browser.py and a driver each). The
+SingleFile variants take the page as one file (zentrik.html) in place of
+SITE_FOLDER.
 
 WEB_PLAN plays the same game through the handlers and prints every step (a
 click on a block, a drag on the pad, in the scene's pixels) and what each
@@ -667,9 +669,10 @@ REFUSALS = ("window.zentrikRefused = []; addEventListener('securitypolicyviolati
             "e => zentrikRefused.push(e.blockedURI + ' (' + e.violatedDirective + ')'));")
 
 
-def single_file_copy(site, folder):
-    """zentrik.html alone in `folder`, hearing its policy's refusals."""
-    with open(os.path.join(site, "zentrik.html"), encoding="utf-8") as file:
+def single_file_copy(single, folder):
+    """The single file at `single` alone in `folder` as zentrik.html, hearing
+    its policy's refusals."""
+    with open(single, encoding="utf-8") as file:
         page = file.read()
     digest = base64.b64encode(hashlib.sha256(REFUSALS.encode()).digest()).decode()
     page = page.replace("script-src ", "script-src 'sha256-%s' " % digest, 1).replace(
@@ -692,15 +695,15 @@ def check_asks_nothing(browser, page):
     check(not asked, "the single file asked for %s" % asked)
 
 
-def single_file(engine, site, plan_program):
-    """zentrik.html alone in a folder, opened from the disk by its file://
+def single_file(engine, single, plan_program):
+    """The single file alone in a folder, opened from the disk by its file://
     address, as a double click opens it: at scale 2 both its first board and
     its program's show the served page's pixels, letter A plays by touch, and
     the page asks for nothing at all; in Chromium the whole game plays from
     the disk, by touch and mouse."""
     steps = plan(plan_program)
     with tempfile.TemporaryDirectory(prefix="usb-stick-") as disk:
-        path = single_file_copy(site, disk)
+        path = single_file_copy(single, disk)
         url = pathlib.Path(path).as_uri()
         with launch(engine, 2048, 1536) as browser:
             game = Game(browser, url)
@@ -726,15 +729,15 @@ def single_file(engine, site, plan_program):
                 check_asks_nothing(browser, url)
 
 
-def single_file_served_or_damaged(engine, site, plan_program):
-    """zentrik.html alone behind a plain static server, as a course page
+def single_file_served_or_damaged(engine, single, plan_program):
+    """The single file alone behind a plain static server, as a course page
     hands out an uploaded file, plays a letter and asks for nothing but
     itself. Copied with one picture damaged, it says so when a turn needs
     that picture, naming the file and the picture, and play goes on."""
     broken = "c_down2b.gif"
     steps = plan(plan_program, broken)
     with tempfile.TemporaryDirectory(prefix="course-") as course:
-        path = single_file_copy(site, course)
+        path = single_file_copy(single, course)
         with Server(course) as server, launch(engine, 1024, 768) as browser:
             game = Game(browser, server.url + "zentrik.html")
             game.play(plan(plan_program)["letters"][:1])
@@ -781,7 +784,7 @@ VARIANTS = {
 
 if __name__ == "__main__":
     engine, variant, site, plan_program = sys.argv[1:]
-    if not os.path.exists(os.path.join(site, "index.html")):
+    if not os.path.isfile(site if site.endswith(".html") else os.path.join(site, "index.html")):
         fail("no page in %s: make web puts it together" % site)
     check(engine in ENGINES, "no driver for %s: %s" % (engine, ", ".join(ENGINES)))
     # Ended by a time limit's signal, the test still ends its browsers and
