@@ -65,9 +65,10 @@ deps:
 game-deps:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(GAME_PACKAGES)"
 
-# Configured once, and again whenever BINDIR is given.
+# Configured once, and again whenever BINDIR is given. Installing and packing
+# build nothing themselves: make install and make package build what they hold.
 $(BUILD)/CMakeCache.txt: $(if $(BINDIR),FORCE) | game-deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CONFIGURE_OPTIONS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON $(CONFIGURE_OPTIONS)
 
 # Everything make test needs. A build/ that make run configured without
 # GoogleTest is configured again once make deps has installed it.
@@ -98,11 +99,16 @@ sanitize: deps lighthouse
 	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	    ctest --output-on-failure -j $(JOBS)
 
-install: build
+# The game, its pictures and its manual page and changelog, with what they
+# need to build and run: no test, browser or server.
+GAME_TARGETS := zentrik pictures packaging_docs
+install: game-deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target $(GAME_TARGETS)
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The package's folders are the system's 0755, whatever the caller's umask.
-package: build
+package: game-deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target $(GAME_TARGETS)
 	cd $(BUILD) && umask 022 && cpack -G DEB
 
 # Figures against references measured in the same run; see bench/run.sh.
