@@ -41,7 +41,10 @@ WEB_PACKAGES      := emscripten python3 brotli
 ARM64_PACKAGES    := crossbuild-essential-arm64 qemu-user qt6-base-dev:arm64 libgif-dev:arm64 libpng-dev:arm64 \
                      libx11-dev:arm64 libxcb1-dev:arm64 libfontconfig-dev:arm64 \
                      libgtest-dev:arm64 libxfixes-dev:arm64 libxtst-dev:arm64
-DIST_PACKAGES     := $(WEB_PACKAGES) git dpkg-dev lintian $(ARM64_PACKAGES)
+# make dist-check installs the packages in Debian 13 roots, an arm64 one under
+# qemu, and plays them there with the window suites.
+DEBIAN13_PACKAGES := mmdebstrap arch-test qemu-user-static binfmt-support libgtest-dev
+DIST_PACKAGES     := $(WEB_PACKAGES) git dpkg-dev lintian $(ARM64_PACKAGES) $(DEBIAN13_PACKAGES)
 
 # Debian's emscripten runs its tools with Node, which must be told where
 # Debian keeps their modules.
@@ -180,8 +183,9 @@ dist: game-deps
 
 # make dist in two fresh clones of the last commit, apart in folder, umask,
 # locale and time zone, must give the same files; the first clone's arm64
-# build runs its headless tests under qemu-user. giflib's source is fetched
-# once, here, for both. See tools/dist-check.
+# build runs its headless tests under qemu-user, and its packages install
+# and play in Debian 13. giflib's source is fetched once, here, for both.
+# See tools/dist-check.
 dist-check: game-deps
 	@$(DIST_DEPS)
 	web/fetch-giflib $(GIFLIB)
