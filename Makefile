@@ -41,7 +41,10 @@ WEB_PACKAGES      := emscripten python3 brotli
 ARM64_PACKAGES    := crossbuild-essential-arm64 qemu-user qt6-base-dev:arm64 libgif-dev:arm64 libpng-dev:arm64 \
                      libx11-dev:arm64 libxcb1-dev:arm64 libfontconfig-dev:arm64 \
                      libgtest-dev:arm64 libxfixes-dev:arm64 libxtst-dev:arm64
-DIST_PACKAGES     := $(WEB_PACKAGES) git dpkg-dev lintian $(ARM64_PACKAGES)
+# make dist-check installs the packages in Debian 13 roots, an arm64 one under
+# qemu, and plays them there with the window suites.
+DEBIAN13_PACKAGES := mmdebstrap arch-test qemu-user-static binfmt-support libgtest-dev
+DIST_PACKAGES     := $(WEB_PACKAGES) git dpkg-dev lintian $(ARM64_PACKAGES) $(DEBIAN13_PACKAGES)
 
 # Debian's emscripten runs its tools with Node, which must be told where
 # Debian keeps their modules.
@@ -65,9 +68,10 @@ deps:
 game-deps:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(GAME_PACKAGES)"
 
-# Configured once, and again whenever BINDIR is given.
+# Configured once, and again whenever BINDIR is given. Installing and packing
+# build nothing themselves: make install and make package build what they hold.
 $(BUILD)/CMakeCache.txt: $(if $(BINDIR),FORCE) | game-deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CONFIGURE_OPTIONS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON $(CONFIGURE_OPTIONS)
 
 # Everything make test needs. A build/ that make run configured without
 # GoogleTest is configured again once make deps has installed it.
@@ -98,11 +102,16 @@ sanitize: deps lighthouse
 	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	    ctest --output-on-failure -j $(JOBS)
 
-install: build
+# The game, its pictures and its manual page and changelog, with what they
+# need to build and run: no test, browser or server.
+GAME_TARGETS := zentrik pictures packaging_docs
+install: game-deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target $(GAME_TARGETS)
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The package's folders are the system's 0755, whatever the caller's umask.
-package: build
+package: game-deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target $(GAME_TARGETS)
 	cd $(BUILD) && umask 022 && cpack -G DEB
 
 # Figures against references measured in the same run; see bench/run.sh.
@@ -174,8 +183,9 @@ dist: game-deps
 
 # make dist in two fresh clones of the last commit, apart in folder, umask,
 # locale and time zone, must give the same files; the first clone's arm64
-# build runs its headless tests under qemu-user. giflib's source is fetched
-# once, here, for both. See tools/dist-check.
+# build runs its headless tests under qemu-user, and its packages install
+# and play in Debian 13. giflib's source is fetched once, here, for both.
+# See tools/dist-check.
 dist-check: game-deps
 	@$(DIST_DEPS)
 	web/fetch-giflib $(GIFLIB)

@@ -1,9 +1,10 @@
 # Every place that names the game's version or its release date agrees with
 # the project's: the Debian changelog's first entry, the AppStream metadata's
-# newest release, the manual page's header, and the page the build put
-# together (its index.html's generator and its manifest's version).
+# newest release, the manual page's header; and the page the build put
+# together (its index.html's generator and its manifest's version) names the
+# build's, which is the project's or a later one's (packaging/buildversion.cmake).
 #
-#   cmake -DVERSION=1.2.3 -DSOURCE=dir -DSITE=dir -P version_test.cmake
+#   cmake -DVERSION=1.2.3 -DBUILD_VERSION=1.2.3+git.4.abc -DSOURCE=dir -DSITE=dir -P version_test.cmake
 cmake_minimum_required(VERSION 3.25)
 
 set(failures "")
@@ -39,12 +40,14 @@ string(REGEX MATCH "^\\.TH ZENTRIK 6 ([^ ]*) \"zentrik ([^\"]*)\"" _ "${header}"
 expect("the manual page's version" "${CMAKE_MATCH_2}" ${VERSION})
 expect("the manual page's date" "${CMAKE_MATCH_1}" "${date}")
 
+string(REGEX MATCH "^([^+]*)(\\+git\\.[0-9]+\\.[0-9a-f]+|\\+unknown)?$" _ "${BUILD_VERSION}")
+expect("the build's version ${BUILD_VERSION}: its release" "${CMAKE_MATCH_1}" ${VERSION})
 file(READ ${SITE}/index.html page)
 string(REGEX MATCH "<meta name=\"generator\" content=\"zentrik ([^\"]*)\">" _ "${page}")
-expect("${SITE}/index.html" "${CMAKE_MATCH_1}" ${VERSION})
+expect("${SITE}/index.html" "${CMAKE_MATCH_1}" ${BUILD_VERSION})
 file(READ ${SITE}/manifest.webmanifest manifest)
 string(REGEX MATCH "\"version\": \"([^\"]*)\"" _ "${manifest}")
-expect("${SITE}/manifest.webmanifest" "${CMAKE_MATCH_1}" ${VERSION})
+expect("${SITE}/manifest.webmanifest" "${CMAKE_MATCH_1}" ${BUILD_VERSION})
 
 if(failures)
     message(FATAL_ERROR "The version ${VERSION} of CMakeLists.txt's project() (released ${date}, as the changelog says):\n${failures}")
