@@ -417,9 +417,9 @@ def main():
 
         print("web_transfer_kb %.1f 120" % (transfer(site) / 1000))
         with open(single, "rb") as file:
-            single = file.read()
-        print("web_single_file_kb %.1f 300" % (len(single) / 1000))
-        print("web_single_file_gzip_kb %.1f 300" % (len(gzip.compress(single, 9)) / 1000))
+            held = file.read()
+        print("web_single_file_kb %.1f 300" % (len(held) / 1000))
+        print("web_single_file_gzip_kb %.1f 300" % (len(gzip.compress(held, 9)) / 1000))
 
         for engine in ("chromium", "firefox", "webkit"):
             game, reference = again_once(first_frame, site, bare, loads, engine)
