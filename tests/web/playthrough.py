@@ -734,38 +734,25 @@ def single_file_served_or_damaged(engine, single, plan_program):
     hands out an uploaded file, plays a letter and asks for nothing but
     itself. Copied with one picture damaged, it says so when a turn needs
     that picture, naming the file and the picture, and play goes on."""
-    broken = "c_down2b.gif"
-    steps = plan(plan_program, broken)
+    broken, (answer, reason) = "c_down2b.gif", BROKEN["c_up2b.gif"]
     with tempfile.TemporaryDirectory(prefix="course-") as course:
         path = single_file_copy(single, course)
         with Server(course) as server, launch(engine, 1024, 768) as browser:
-            game = Game(browser, server.url + "zentrik.html")
-            game.play(plan(plan_program)["letters"][:1])
-            game.check_console()
+            Game(browser, server.url + "zentrik.html").play(plan(plan_program)["letters"][:1])
             check_asks_nothing(browser, server.url + "zentrik.html")
             check(server.paths == ["/zentrik.html"], "the server was asked for %s" % server.paths)
-
         with open(path, encoding="utf-8") as file:
             page = file.read()
-        held = re.search(r'"pictures/%s":"([^"]+)"' % re.escape(broken), page)
-        check(held, "the single file holds %s" % broken)
-        damaged = base64.b64encode(BROKEN["c_up2b.gif"][0][1]).decode()
         with open(path, "w", encoding="utf-8") as file:
-            file.write(page.replace(held[0], '"pictures/%s":"%s"' % (broken, damaged)))
-        url = pathlib.Path(path).as_uri()
+            file.write(re.sub(r'"pictures/%s":"[^"]+"' % broken,
+                              '"pictures/%s":"%s"' % (broken, base64.b64encode(answer[1]).decode()), page))
+        told = []
         with launch(engine, 1024, 768) as browser:
-            game = Game(browser, url)
-            told = []
-
-            def said(name):
-                text = game.message()
-                check(text and "zentrik.html#pictures/" + name in text and BROKEN["c_up2b.gif"][1] in text,
-                      "the message names the file, the picture and why: %r" % text)
-                browser.key("Enter")
-                check(game.message() is None, "Enter closes the message")
-                told.append(name)
-            game.play(steps["letters"][:2], on_failure=said)
-            check(told == [broken], "the damaged picture was said: %s" % told)
+            game = Game(browser, pathlib.Path(path).as_uri())
+            game.play(plan(plan_program, broken)["letters"][:2], on_failure=lambda name: (
+                told.append(game.message()), browser.key("Enter")))
+            check(len(told) == 1 and "zentrik.html#pictures/%s" % broken in told[0] and reason in told[0]
+                  and game.message() is None, "the damaged picture is told by name and why, and closed: %s" % told)
             game.check_console()
 
 
