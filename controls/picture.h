@@ -1,10 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
-#include <functional>
 #include <memory>
-#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,10 +42,3 @@ private:
     std::string m_path;
     std::string m_reason;
 };
-
-// Reads a GIF file, honouring its transparent colour. Throws PictureLoadError
-// when the file is missing, unreadable, truncated or not a sound GIF.
-PicturePtr LoadPicture(const std::filesystem::path& path);
-
-/** Reads each picture file by its name from `folder`, with LoadPicture. */
-std::function<PicturePtr(const std::string& name)> picturesIn(std::filesystem::path folder);

@@ -4,6 +4,7 @@
 // that fills the next slot, so the game gets on through its letters. After
 // every event the game's invariants are checked; a broken one aborts.
 
+#include "controls/loadpicture.h"
 #include "rules/board.h"
 #include "rules/dragging.h"
 #include "rules/gameform.h"

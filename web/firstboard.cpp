@@ -14,6 +14,7 @@
 // picture is drawn as the page draws the board, and the texts and looks come
 // from web/boardlook.cpp, as the page's do.
 
+#include "controls/loadpicture.h"
 #include "controls/pixels.h"
 #include "design/background.h"
 #include "design/colours.h"

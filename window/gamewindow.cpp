@@ -1,6 +1,7 @@
 #include "window/gamewindow.h"
 
 #include "controls/designstrokes.h"
+#include "controls/loadpicture.h"
 #include "rules/messages.h"
 #include "rules/selection.h"
 #include "rules/startup.h"

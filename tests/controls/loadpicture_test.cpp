@@ -2,7 +2,7 @@
 // every kind of bad file fails with a PictureLoadError that names it.
 
 #include "controls/gifdecoder.h"
-#include "controls/picture.h"
+#include "controls/loadpicture.h"
 #include "pictures/gifwriter.h"
 #include "pictures/random.h"
 #include "tests/support/picturefiles.h"

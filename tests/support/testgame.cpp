@@ -1,5 +1,6 @@
 #include "tests/support/testgame.h"
 
+#include "controls/loadpicture.h"
 #include "rules/board.h"
 #include "rules/dragging.h"
 #include "rules/selection.h"

@@ -5,6 +5,7 @@
 // and checks the screenshots against the expectations. The named picture
 // files are left out of the folder, as the test's server leaves them out.
 
+#include "controls/loadpicture.h"
 #include "controls/pixels.h"
 #include "design/colours.h"
 #include "rules/board.h"
