@@ -9,7 +9,7 @@
 #include "rules/dragging.h"
 #include "rules/gameform.h"
 #include "rules/selection.h"
-#include "rules/shapes.h"
+#include "rules/shapelookup.h"
 #include "rules/startup.h"
 #include "tests/support/play.h"
 

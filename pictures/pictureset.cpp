@@ -1,6 +1,6 @@
 #include "pictures/pictureset.h"
 
-#include "pictures/background.h"
+#include "pictures/backgroundpicture.h"
 #include "pictures/icons.h"
 #include "pictures/pngfile.h"
 #include "pictures/strokes.h"

@@ -1,7 +1,7 @@
 #include "rules/selection.h"
 
 #include "rules/gameform.h"
-#include "rules/shapes.h"
+#include "rules/shapelookup.h"
 
 void Piece_Click(GameForm& form, int16_t Index)
 {

@@ -3,7 +3,7 @@
 #include "rules/board.h"
 #include "rules/gameform.h"
 #include "rules/selection.h"
-#include "rules/shapes.h"
+#include "rules/shapelookup.h"
 #include "rules/single.h"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 // showing and saves what it draws there: A, B and C built, D's slots waiting,
 // and the block for D's first slot selected, turned and half-way there.
 
-#include "rules/shapes.h"
+#include "rules/shapelookup.h"
 #include "tests/support/windowdriver.h"
 #include "window/pictureboxwidget.h"
 

@@ -1,5 +1,5 @@
 #include "rules/board.h"
-#include "rules/shapes.h"
+#include "rules/shapelookup.h"
 
 #include <gtest/gtest.h>
 

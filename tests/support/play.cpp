@@ -2,7 +2,7 @@
 
 #include "controls/pixels.h"
 #include "rules/gameform.h"
-#include "rules/shapes.h"
+#include "rules/shapelookup.h"
 
 std::optional<int> nextEmptySlot(const GameForm& form)
 {

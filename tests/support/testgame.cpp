@@ -4,7 +4,7 @@
 #include "rules/board.h"
 #include "rules/dragging.h"
 #include "rules/selection.h"
-#include "rules/shapes.h"
+#include "rules/shapelookup.h"
 #include "rules/startup.h"
 #include "tests/support/play.h"
 

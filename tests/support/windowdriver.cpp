@@ -1,6 +1,6 @@
 #include "tests/support/windowdriver.h"
 
-#include "rules/shapes.h"
+#include "rules/shapelookup.h"
 #include "tests/support/play.h"
 #include "window/pictureboxwidget.h"
 #include "window/qtconvert.h"

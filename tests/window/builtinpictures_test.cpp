@@ -1,7 +1,7 @@
 // The pictures compiled into the program, as the window reads them and
 // shows them, checked against what the generator drew.
 
-#include "pictures/background.h"
+#include "pictures/backgroundpicture.h"
 #include "pictures/icons.h"
 #include "tests/support/windowdriver.h"
 #include "window/builtinpictures.h"

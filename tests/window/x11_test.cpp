@@ -1,5 +1,5 @@
 #include "rules/board.h"
-#include "rules/shapes.h"
+#include "rules/shapelookup.h"
 #include "tests/support/play.h"
 #include "tests/support/windowdriver.h"
 #include "tests/support/xinput.h"

@@ -1,4 +1,4 @@
-#include "rules/shapes.h"
+#include "rules/shapelookup.h"
 
 const Shape* findShape(std::string_view tag)
 {

@@ -1,4 +1,4 @@
-#include "pictures/background.h"
+#include "pictures/backgroundpicture.h"
 
 #include "pictures/dib.h"
 #include "pictures/pngfile.h"
