@@ -1,7 +1,6 @@
 // The pad's drag as the front ends feed it: one pointer owns it, and a lost
 // pointer ends it as a release would.
 
-#include "rules/messages.h"
 #include "rules/paddrag.h"
 #include "tests/support/testgame.h"
 
@@ -54,20 +53,4 @@ TEST(PadDrag, ALostPointerEndsTheDragAndLetsThePadGo)
     EXPECT_EQ(game.left(), 3200) << "the block stays where the lost pointer left it";
     game.drag.press(game.form, OTHER_FINGER, 300, 100);
     EXPECT_EQ(game.drag.owner(), OTHER_FINGER);
-}
-
-TEST(FailureMessage, APictureIsNamedWithItsReasonAndAnyOtherFailureSaysWhat)
-{
-    const std::string picture = failureMessage(PictureLoadError("pictures/c2b.gif", "the server answered 404"));
-    EXPECT_NE(picture.find("pictures/c2b.gif: the server answered 404."), std::string::npos) << picture;
-    const std::string other = failureMessage(std::overflow_error("a block position is out of range"));
-    EXPECT_NE(other.find("Something went wrong: a block position is out of range."), std::string::npos) << other;
-    EXPECT_EQ(other.find("picture"), std::string::npos) << other;
-}
-
-TEST(FailureMessage, TheStartsFailureIsInJapaneseFirstThenSaysWhatInEnglish)
-{
-    const std::string start = startFailureMessage(std::runtime_error("std::bad_alloc"));
-    EXPECT_EQ(start.rfind("ゲームを始められませんでした。\n\n", 0), 0U) << start;
-    EXPECT_NE(start.find("Zentrik cannot start: std::bad_alloc."), std::string::npos) << start;
 }
