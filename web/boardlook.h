@@ -29,20 +29,5 @@ std::string scaled(double pixels);
 /** "#rrggbb" for a 0x00BBGGRR colour. */
 std::string cssColour(Colour colour);
 
-// The free face with the metrics of the labels' own, which stands in for it
-// where it is missing, as on every Linux machine. It comes first, before the
-// labels' own: a browser that has it is spared looking up the faces it lacks
-// before it, which in Chromium on Linux is most of the page's first layout,
-// the first with Japanese text. A browser that lacks it goes on to the
-// labels' own face at the cost of one look-up.
-inline constexpr const char* STAND_IN_FACE = "IPAPGothic";
-
-// Faces that show Japanese, after the labels' own: the free one a Linux
-// machine may have besides, then those of Android and ChromeOS, macOS and
-// iPadOS, Windows.
-inline constexpr const char* JAPANESE_FACES
-    = "\"MS PGothic\", IPAGothic, \"Noto Sans JP\", \"Noto Sans CJK JP\", "
-      "\"Hiragino Kaku Gothic ProN\", \"Hiragino Sans\", Meiryo, \"Yu Gothic\", sans-serif";
-
 /** A label's look, text aside: (CSS property, value) pairs. */
 std::vector<std::pair<const char*, std::string>> labelLook(const Label& label);

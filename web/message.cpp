@@ -20,11 +20,7 @@ void Message::build()
 
 void Message::handle(const std::function<void()>& handler)
 {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        report(failureMessage(error));
-    }
+    runHandler(handler, [this](const std::string& text) { report(text); });
 }
 
 void Message::report(const std::string& text)

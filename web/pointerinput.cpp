@@ -1,7 +1,6 @@
 #include "web/pointerinput.h"
 
 #include "controls/pixels.h"
-#include "rules/selection.h"
 #include "web/dom.h"
 #include "web/protocol.h"
 
@@ -86,28 +85,20 @@ PointerInput::PadPoint PointerInput::padPoint(double clientX, double clientY) co
 
 void PointerInput::pieceEvent(const val& event)
 {
-    // A click is a press and a release of the main button (or a finger) on
-    // the same block; a quick second tap is a second click.
     const std::string type = event["type"].as<std::string>();
     const int pointer = event["pointerId"].as<int>();
     const val target = event["target"];
     const std::optional<int> piece = m_view.pieceAt(target);
-    if (type == "pointerdown") {
-        if (!piece || event["button"].as<int>() != 0)
-            return;
+    if (type == "pointerup") {
+        m_message.handle([&] { m_clicks.release(m_form, pointer, piece); });
+    } else if (type == "pointercancel") {
+        m_clicks.lose(pointer);
+    } else if (piece) {
+        m_clicks.press(pointer, *piece, event["button"].as<int>() == 0);
         event.call<void>("preventDefault");
         // A touch holds on to what it pressed; let go, so that the release
         // lands where the finger is lifted.
         if (target.call<bool>("hasPointerCapture", pointer))
             target.call<void>("releasePointerCapture", pointer);
-        m_presses[pointer] = *piece;
-        return;
     }
-    const auto press = m_presses.find(pointer);
-    if (press == m_presses.end())
-        return;
-    const bool click = type == "pointerup" && piece == press->second;
-    m_presses.erase(press);
-    if (click)
-        m_message.handle([&] { Piece_Click(m_form, static_cast<int16_t>(*piece)); });
 }

@@ -1,18 +1,16 @@
 #pragma once
 
 #include "rules/gameform.h"
-#include "rules/paddrag.h"
+#include "rules/pointers.h"
 #include "web/boardview.h"
 #include "web/message.h"
 
 #include <emscripten/val.h>
 
-#include <map>
-
 // The page's pointer input: events on the pad and the blocks become the
 // handlers' calls, the same for mouse, pen and touch. The pad's become a
 // drag through the rules' PadDrag, its moves handed on once a frame
-// (web/pad.js); a press and a release on the same block are a click.
+// (web/pad.js); the blocks' a click through their PieceClicks.
 class PointerInput {
 public:
     /** Follows the pointer on the pad and the blocks of `view` from now on. */
@@ -39,5 +37,5 @@ private:
     double m_padLeft = 0; // the pad's place in the viewport and its scale while a pointer owns it
     double m_padTop = 0;
     double m_scale = 1;
-    std::map<int, int> m_presses; // presses on blocks not yet lifted: pointer -> block
+    PieceClicks m_clicks;
 };

@@ -2,8 +2,8 @@
 
 #include "controls/designstrokes.h"
 #include "controls/loadpicture.h"
+#include "design/faces.h"
 #include "rules/messages.h"
-#include "rules/selection.h"
 #include "rules/startup.h"
 #include "window/application.h"
 #include "window/builtinpictures.h"
@@ -19,18 +19,16 @@
 
 namespace {
 
-// The one pointer the pad's drag knows on the desktop.
+// The one pointer the pad's drag and the blocks' clicks know on the desktop.
 constexpr int MOUSE = 0;
-
-// Faces that show Japanese. Where a machine lacks the labels' own face, the
-// first of these it has stands in (IPAPGothic has its metrics), so the
-// instructions never show as boxes.
-const QStringList JAPANESE_FACES{"IPAPGothic", "IPAGothic", "Noto Sans CJK JP", "VL PGothic", "TakaoPGothic"};
 
 QFont labelFont(const Label& label)
 {
+    // Where the machine lacks the labels' own face, the first Japanese face
+    // it has stands in, so the instructions never show as boxes.
+    static const QStringList japaneseFaces(JAPANESE_FACES.begin(), JAPANESE_FACES.end());
     const QString face = QString::fromStdString(label.Font().Name);
-    QFont::insertSubstitutions(face, JAPANESE_FACES);
+    QFont::insertSubstitutions(face, japaneseFaces);
     QFont font(face);
     font.setPointSizeF(label.Font().Size);
     font.setBold(label.Font().Bold);
@@ -41,7 +39,7 @@ QFont labelFont(const Label& label)
     QFont alone = font;
     alone.setStyleStrategy(QFont::NoFontMerging);
     const QString chosen = QFontInfo(alone).family();
-    return chosen == face || JAPANESE_FACES.contains(chosen) ? alone : font;
+    return chosen == face || japaneseFaces.contains(chosen) ? alone : font;
 }
 
 } // namespace
@@ -64,8 +62,16 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     for (int index : PIECE_STANDING_ORDER) {
         auto* piece = new PictureBoxWidget(form.Piece[index], this);
         m_pieces[index] = piece;
-        connect(piece, &PictureBoxWidget::clicked, this,
-                [this, index] { handle([&] { Piece_Click(*m_scene, static_cast<int16_t>(index)); }); });
+        connect(piece, &PictureBoxWidget::pressed, this,
+                [this, index](float, float, bool main) { m_clicks.press(MOUSE, index, main); });
+        // Qt tells each button's release: only the main one's lifts a press.
+        connect(piece, &PictureBoxWidget::released, this, [this, index](float x, float y, bool main) {
+            const PictureBox& box = m_scene->Piece[index];
+            const bool over = x >= 0 && y >= 0 && x < box.Width() && y < box.Height();
+            if (main)
+                handle([&] { m_clicks.release(*m_scene, MOUSE, over ? std::optional(index) : std::nullopt); });
+        });
+        connect(piece, &PictureBoxWidget::lost, this, [this] { m_clicks.lose(MOUSE); });
     }
 
     m_pad->setMouseTracking(true);
@@ -168,12 +174,10 @@ void GameWindow::paintEvent(QPaintEvent* event)
 
 void GameWindow::readIcons()
 {
-    try {
+    handle([this] {
         m_pad->setCursor(QCursor(QPixmap::fromImage(builtInImage("pad.ico")), 16, 16));
         setWindowIcon(QIcon(QPixmap::fromImage(builtInImage("zentrik.ico"))));
-    } catch (const PictureLoadError& error) {
-        reportFailure(error);
-    }
+    });
 }
 
 void GameWindow::takeBackground()
@@ -218,14 +222,9 @@ PictureBoxWidget* GameWindow::widgetOf(const Control& control) const
     return nullptr;
 }
 
-template <typename Handler>
-void GameWindow::handle(Handler&& handler)
+void GameWindow::handle(const std::function<void()>& handler)
 {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        reportFailure(error);
-    }
+    runHandler(handler, [this](const std::string& what) { reportFailure(what); });
 }
 
 void GameWindow::reportMissingFolder(const PictureFolder& folder)
@@ -234,11 +233,6 @@ void GameWindow::reportMissingFolder(const PictureFolder& folder)
     for (const std::filesystem::path& place : folder.searched)
         places.push_back(place.string());
     reportFailure(missingFolderMessage(places));
-}
-
-void GameWindow::reportFailure(const std::exception& error)
-{
-    reportFailure(::failureMessage(error));
 }
 
 void GameWindow::reportFailure(const std::string& what)

@@ -2,7 +2,7 @@
 
 #include "controls/controls.h"
 #include "rules/gameform.h"
-#include "rules/paddrag.h"
+#include "rules/pointers.h"
 #include "window/picturefolder.h"
 
 #include <QFont>
@@ -13,6 +13,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <memory>
 #include <optional>
@@ -48,9 +49,7 @@ private:
     void readIcons();
     PictureBoxWidget* widgetOf(const Control& control) const;
     // Runs one handler; a failure is reported and the game goes on.
-    template <typename Handler>
-    void handle(Handler&& handler);
-    void reportFailure(const std::exception& error);
+    void handle(const std::function<void()>& handler);
     void reportFailure(const std::string& what);
     void reportMissingFolder(const PictureFolder& folder);
 
@@ -62,6 +61,7 @@ private:
     std::array<PictureBoxWidget*, PIECE_COUNT> m_pieces{};
     PictureBoxWidget* m_pad = nullptr;
     PadDrag m_drag;
+    PieceClicks m_clicks;
     WindowPlacement* m_placement = nullptr;
     QPointer<QMessageBox> m_failure;
 };

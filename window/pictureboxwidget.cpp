@@ -49,7 +49,7 @@ bool PictureBoxWidget::event(QEvent* event)
 void PictureBoxWidget::mousePressEvent(QMouseEvent* event)
 {
     m_held |= event->button();
-    emit pressed(twipsX(event), twipsY(event));
+    emit pressed(twipsX(event), twipsY(event), event->button() == Qt::LeftButton);
 }
 
 void PictureBoxWidget::mouseMoveEvent(QMouseEvent* event)
@@ -64,12 +64,8 @@ void PictureBoxWidget::mouseMoveEvent(QMouseEvent* event)
 
 void PictureBoxWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = event->button() == Qt::LeftButton && (m_held & Qt::LeftButton)
-        && rect().contains(event->position().toPoint());
     m_held &= ~event->button();
-    emit released(twipsX(event), twipsY(event));
-    if (click)
-        emit clicked();
+    emit released(twipsX(event), twipsY(event), event->button() == Qt::LeftButton);
 }
 
 void PictureBoxWidget::loseButtons()

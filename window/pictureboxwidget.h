@@ -15,12 +15,11 @@ public:
     const PictureBox& model() const { return m_model; }
 
 signals:
-    // A left-button press and release on the box.
-    void clicked();
-    // Any button pressed, the mouse moved, a button released.
-    void pressed(float x, float y);
+    // A button pressed, the mouse moved, a button released; `main` for the
+    // left button.
+    void pressed(float x, float y, bool main);
     void moved(float x, float y);
-    void released(float x, float y);
+    void released(float x, float y, bool main);
     // The buttons pressed on the box will never be released here.
     void lost();
 

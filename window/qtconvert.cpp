@@ -1,5 +1,7 @@
 #include "window/qtconvert.h"
 
+#include "design/colours.h"
+
 QRect pixelRect(const Control& control)
 {
     const PixelBox box = pixelBox(control);
@@ -14,6 +16,5 @@ QImage toQImage(const Picture& picture)
 
 QColor toQColor(Colour colour)
 {
-    return {static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-            static_cast<int>((colour >> 16) & 0xFF)};
+    return QColor(QRgb{toRgb(colour)});
 }

@@ -1,6 +1,7 @@
-#include "rules/paddrag.h"
+#include "rules/pointers.h"
 
 #include "rules/dragging.h"
+#include "rules/selection.h"
 
 // The handlers never read the button or the keys held: any button drags.
 
@@ -36,4 +37,21 @@ void PadDrag::release(GameForm& form, int pointer, float x, float y)
 void PadDrag::lose(GameForm& form, int pointer)
 {
     release(form, pointer, m_lastX, m_lastY);
+}
+
+void PieceClicks::press(int pointer, int piece, bool mainButton)
+{
+    if (mainButton)
+        m_presses[pointer] = piece;
+}
+
+void PieceClicks::release(GameForm& form, int pointer, std::optional<int> piece)
+{
+    const auto press = m_presses.find(pointer);
+    if (press == m_presses.end())
+        return;
+    const bool click = piece == press->second;
+    m_presses.erase(press);
+    if (click)
+        Piece_Click(form, static_cast<int16_t>(*piece));
 }

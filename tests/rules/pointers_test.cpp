@@ -1,7 +1,8 @@
-// The pad's drag as the front ends feed it: one pointer owns it, and a lost
-// pointer ends it as a release would.
+// The pad's drag and the blocks' clicks as the front ends feed them: one
+// pointer owns the pad, a lost pointer ends a drag as a release would, and a
+// click is a main press and a release on one block.
 
-#include "rules/paddrag.h"
+#include "rules/pointers.h"
 #include "tests/support/testgame.h"
 
 #include <gtest/gtest.h>
@@ -53,4 +54,26 @@ TEST(PadDrag, ALostPointerEndsTheDragAndLetsThePadGo)
     EXPECT_EQ(game.left(), 3200) << "the block stays where the lost pointer left it";
     game.drag.press(game.form, OTHER_FINGER, 300, 100);
     EXPECT_EQ(game.drag.owner(), OTHER_FINGER);
+}
+
+TEST(PieceClicks, OnlyAMainPressAndItsReleaseOnTheSameBlockClick)
+{
+    TestGame game;
+    PieceClicks clicks;
+    clicks.press(FINGER, 3, true);
+    clicks.release(game.form, FINGER, 4);
+    clicks.press(FINGER, 3, false);
+    clicks.release(game.form, FINGER, 3);
+    clicks.press(FINGER, 3, true);
+    clicks.lose(FINGER);
+    clicks.release(game.form, FINGER, 3);
+    clicks.press(FINGER, 3, true);
+    clicks.release(game.form, OTHER_FINGER, 3);
+    EXPECT_EQ(game.s.selectedPiece, NO_PIECE) << "released elsewhere, another button, lost, another pointer";
+
+    clicks.press(FINGER, 3, true);
+    clicks.press(FINGER, 1, false);
+    clicks.press(OTHER_FINGER, 1, true);
+    clicks.release(game.form, FINGER, 3);
+    EXPECT_EQ(game.s.selectedPiece, 3) << "the main press outlives another button's and another pointer's";
 }
