@@ -6,7 +6,7 @@
 //
 // Output: each move's time in microseconds, one a line.
 
-#include "x11client.h"
+#include "tests/support/x11client.h"
 
 #include <X11/Xutil.h>
 #include <X11/extensions/Xdamage.h>

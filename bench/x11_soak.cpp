@@ -9,7 +9,7 @@
 // Output: "<VmRSS kB after 1000 events> <VmRSS kB at the end>". Progress goes
 // to standard error.
 
-#include "x11client.h"
+#include "tests/support/x11client.h"
 
 #include <X11/Xutil.h>
 

@@ -5,11 +5,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
 
 #include <memory>
-#include <stdexcept>
 
 namespace {
 
@@ -36,22 +34,10 @@ std::vector<unsigned long> cardinals(Display* display, Window window, const char
 
 } // namespace
 
-XServer::XServer()
-    : m_display(XOpenDisplay(nullptr))
-{
-    if (!m_display)
-        throw std::runtime_error("cannot open the X display");
-}
-
-XServer::~XServer()
-{
-    XCloseDisplay(m_display);
-}
-
 XImagePixels XServer::windowIcon(unsigned long window, QSize size) const
 {
     // Images one after the other, each its width, its height and its pixels.
-    const std::vector<unsigned long> icon = cardinals(m_display, window, "_NET_WM_ICON");
+    const std::vector<unsigned long> icon = cardinals(display(), window, "_NET_WM_ICON");
     for (size_t at = 0; at + 2 <= icon.size();) {
         const auto width = static_cast<int>(icon[at]);
         const auto height = static_cast<int>(icon[at + 1]);
@@ -71,7 +57,7 @@ XImagePixels XServer::windowIcon(unsigned long window, QSize size) const
 
 XImagePixels XServer::cursor() const
 {
-    XFixesCursorImage* cursor = XFixesGetCursorImage(m_display);
+    XFixesCursorImage* cursor = XFixesGetCursorImage(display());
     if (!cursor)
         return {};
     XImagePixels image{{cursor->width, cursor->height}, {cursor->xhot, cursor->yhot}, {}};
@@ -84,7 +70,7 @@ XImagePixels XServer::cursor() const
 QStringList XServer::windowClass(unsigned long window) const
 {
     XClassHint hint{};
-    if (!XGetClassHint(m_display, window, &hint))
+    if (!XGetClassHint(display(), window, &hint))
         return {};
     QStringList names{QString::fromLocal8Bit(hint.res_name), QString::fromLocal8Bit(hint.res_class)};
     XFree(hint.res_name);
@@ -94,13 +80,13 @@ QStringList XServer::windowClass(unsigned long window) const
 
 QRect XServer::frame(unsigned long window) const
 {
-    const std::vector<unsigned long> extents = cardinals(m_display, window, "_NET_FRAME_EXTENTS");
+    const std::vector<unsigned long> extents = cardinals(display(), window, "_NET_FRAME_EXTENTS");
     XWindowAttributes attributes{};
     int x = 0;
     int y = 0;
     Window child = 0;
-    if (extents.size() != 4 || !XGetWindowAttributes(m_display, window, &attributes)
-        || !XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), 0, 0, &x, &y, &child))
+    if (extents.size() != 4 || !XGetWindowAttributes(display(), window, &attributes)
+        || !XTranslateCoordinates(display(), window, DefaultRootWindow(display()), 0, 0, &x, &y, &child))
         return {};
     const auto left = static_cast<int>(extents[0]);
     const auto right = static_cast<int>(extents[1]);
@@ -111,8 +97,8 @@ QRect XServer::frame(unsigned long window) const
 
 void XServer::iconify(unsigned long window)
 {
-    XIconifyWindow(m_display, window, DefaultScreen(m_display));
-    XFlush(m_display);
+    XIconifyWindow(display(), window, DefaultScreen(display()));
+    XFlush(display());
 }
 
 void XServer::activate(unsigned long window)
@@ -121,29 +107,11 @@ void XServer::activate(unsigned long window)
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(m_display, "_NET_ACTIVE_WINDOW", False);
+    event.xclient.message_type = XInternAtom(display(), "_NET_ACTIVE_WINDOW", False);
     event.xclient.format = 32;
     event.xclient.data.l[0] = 2;
     event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(m_display, DefaultRootWindow(m_display), False, SubstructureRedirectMask | SubstructureNotifyMask,
+    XSendEvent(display(), DefaultRootWindow(display()), False, SubstructureRedirectMask | SubstructureNotifyMask,
                &event);
-    XFlush(m_display);
-}
-
-void XServer::moveTo(QPoint screen)
-{
-    XTestFakeMotionEvent(m_display, -1, screen.x(), screen.y(), CurrentTime);
-    XSync(m_display, False);
-}
-
-void XServer::press(unsigned button)
-{
-    XTestFakeButtonEvent(m_display, button, True, CurrentTime);
-    XSync(m_display, False);
-}
-
-void XServer::release(unsigned button)
-{
-    XTestFakeButtonEvent(m_display, button, False, CurrentTime);
-    XSync(m_display, False);
+    XFlush(display());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/x11client.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -8,8 +10,6 @@
 #include <cstdint>
 #include <vector>
 
-struct _XDisplay;
-
 // An image the X server holds: ARGB pixels, row by row.
 struct XImagePixels {
     QSize size;
@@ -17,15 +17,12 @@ struct XImagePixels {
     std::vector<uint32_t> pixels;
 };
 
-// A connection of its own to the X server the tests run on: it reads back
-// what the server holds of a window and sends real input through XTest, as
-// a player's mouse does.
-class XServer {
+// The X server the tests run on, through a client of its own: besides real
+// input, what the server holds of a window, in Qt's types.
+class XServer : public X11Client {
 public:
-    XServer();
-    ~XServer();
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
+    using X11Client::moveTo;
+    void moveTo(QPoint screen) { moveTo(screen.x(), screen.y()); }
 
     // The image of the given size in the window's _NET_WM_ICON; empty if none.
     XImagePixels windowIcon(unsigned long window, QSize size) const;
@@ -40,11 +37,4 @@ public:
     // Asks the window manager to minimise the window, or to bring it back.
     void iconify(unsigned long window);
     void activate(unsigned long window);
-
-    void moveTo(QPoint screen);
-    void press(unsigned button = 1);
-    void release(unsigned button = 1);
-
-private:
-    _XDisplay* m_display;
 };

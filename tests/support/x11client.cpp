@@ -1,6 +1,7 @@
-#include "x11client.h"
+#include "tests/support/x11client.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <poll.h>
 
@@ -69,19 +70,19 @@ Window X11Client::waitForWindow()
 void X11Client::moveTo(int x, int y)
 {
     XTestFakeMotionEvent(m_display, -1, x, y, CurrentTime);
-    XFlush(m_display);
+    XSync(m_display, False);
 }
 
 void X11Client::press(unsigned button)
 {
     XTestFakeButtonEvent(m_display, button, True, CurrentTime);
-    XFlush(m_display);
+    XSync(m_display, False);
 }
 
 void X11Client::release(unsigned button)
 {
     XTestFakeButtonEvent(m_display, button, False, CurrentTime);
-    XFlush(m_display);
+    XSync(m_display, False);
 }
 
 void X11Client::click(int x, int y)
