@@ -58,3 +58,14 @@ std::function<PicturePtr(const std::string& name)> picturesIn(std::filesystem::p
 {
     return [folder = std::move(folder)](const std::string& name) { return LoadPicture(folder / name); };
 }
+
+PicturePtr PictureFileBytes::operator()(const std::string& name) const
+{
+    const auto failure = failures.find(name);
+    if (failure != failures.end())
+        throw PictureLoadError(address + name, failure->second);
+    const auto file = files.find(name);
+    if (file == files.end())
+        throw PictureLoadError(address + name, "not one of the game's picture files");
+    return decodeGif(file->second, address + name);
+}

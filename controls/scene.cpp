@@ -64,3 +64,14 @@ void Scene::observe(ControlObserver* observer)
     Label1.setObserver(observer);
     lblPicFile.setObserver(observer);
 }
+
+std::vector<const Control*> Scene::standingOrder() const
+{
+    std::vector<const Control*> order;
+    for (const Image& slot : img_alpha)
+        order.push_back(&slot);
+    order.insert(order.end(), {&Label1, &lblPicFile, &Picture1});
+    for (int index : PIECE_STANDING_ORDER)
+        order.push_back(&Piece[index]);
+    return order;
+}

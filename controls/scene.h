@@ -6,6 +6,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 constexpr int PIECE_COUNT = 6;
 constexpr int SLOT_COUNT = 77;
@@ -45,6 +46,9 @@ public:
 
     // Tells `observer` of every later change to any control.
     void observe(ControlObserver* observer);
+    /** Every control but the window, in the order they stand, later above earlier: the slots, the labels, the
+        pad, every block above the pad. */
+    std::vector<const Control*> standingOrder() const;
 
     Form Form1;
     std::array<PictureBox, PIECE_COUNT> Piece;

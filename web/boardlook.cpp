@@ -5,17 +5,9 @@
 
 #include <cstdio>
 
-std::vector<ShownControl> shownControls(const Scene& scene)
+std::string elementId(const Control& control)
 {
-    std::vector<ShownControl> shown;
-    for (size_t index = 0; index < scene.img_alpha.size(); ++index)
-        shown.push_back({&scene.img_alpha[index], scene.img_alpha[index].Name() + std::to_string(index)});
-    for (const Control* control :
-         std::initializer_list<const Control*>{&scene.Label1, &scene.lblPicFile, &scene.Picture1})
-        shown.push_back({control, control->Name()});
-    for (int index : PIECE_STANDING_ORDER)
-        shown.push_back({&scene.Piece[index], scene.Piece[index].Name() + std::to_string(index)});
-    return shown;
+    return control.Index() < 0 ? control.Name() : control.Name() + std::to_string(control.Index());
 }
 
 std::string scaled(double pixels)

@@ -12,16 +12,9 @@
 // by the build's first board (web/firstboard.cpp), which writes it into the
 // page's files before any program runs, so that the two show the same pixels.
 
-// A control shown by an element of its own, a box (web/pictures.js says why
-// not a canvas): a label's text, or a picture over its colour, or its colour.
-struct ShownControl {
-    const Control* control;
-    std::string id;
-};
-
-/** The controls in the order they stand, later above earlier: the slots, the labels, the pad, every block above
-    the pad, as in the window. */
-std::vector<ShownControl> shownControls(const Scene& scene);
+/** The id of the element that shows `control`, a box of its own (web/pictures.js says why not a canvas): its name,
+    and its index where it has one. */
+std::string elementId(const Control& control);
 
 /** A length in the style sheets: `pixels` of the scene at the page's scale, whose --u is one scene pixel. */
 std::string scaled(double pixels);

@@ -20,9 +20,9 @@ BoardView::BoardView(GameForm& form)
     , m_stage(addElement(val::global("document")["body"], "div", "stage"))
     , m_form1(addElement(m_stage, "div", form.Form1.Name()))
 {
-    for (const ShownControl& shown : shownControls(form)) {
-        m_shownIndex[shown.control] = m_shown.size();
-        m_shown.push_back({.control = shown.control, .id = shown.id});
+    for (const Control* control : form.standingOrder()) {
+        m_shownIndex[control] = m_shown.size();
+        m_shown.push_back({.control = control, .id = elementId(*control)});
     }
     // Below everything else the page holds: the message and the first board.
     val::global("document")["body"].call<void>("prepend", m_stage);

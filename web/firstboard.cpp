@@ -144,8 +144,8 @@ void writeFirstBoard(const std::filesystem::path& pictureFolder, const std::file
     html << "<div id=\"first-board\" aria-hidden=\"true\"><img src=\"first-board.png\" alt=\"\">";
 
     std::vector<const Control*> drawn;
-    for (const ShownControl& shown : shownControls(form)) {
-        const Control& control = *shown.control;
+    for (const Control* standing : form.standingOrder()) {
+        const Control& control = *standing;
         if (!control.Visible())
             continue;
         if (const auto* label = dynamic_cast<const Label*>(&control)) {
@@ -154,12 +154,14 @@ void writeFirstBoard(const std::filesystem::path& pictureFolder, const std::file
                 if (pixelBox(*under).crosses(pixelBox(control)))
                     throw std::runtime_error(control.Name() + " stands over " + under->Name());
             const PixelBox box = pixelBox(control);
-            css << "#first-" << shown.id << " {\n    left: " << scaled(box.left) << ";\n    top: " << scaled(box.top)
-                << ";\n    width: " << scaled(box.width()) << ";\n    height: " << scaled(box.height()) << ";\n";
+            css << "#first-" << elementId(control) << " {\n    left: " << scaled(box.left)
+                << ";\n    top: " << scaled(box.top) << ";\n    width: " << scaled(box.width())
+                << ";\n    height: " << scaled(box.height()) << ";\n";
             for (const auto& [property, value] : labelLook(*label))
                 css << "    " << property << ": " << value << ";\n";
             css << "}\n";
-            html << "<div class=\"label\" id=\"first-" << shown.id << "\">" << escapeHtml(label->Caption()) << "</div>";
+            html << "<div class=\"label\" id=\"first-" << elementId(control) << "\">" << escapeHtml(label->Caption())
+                 << "</div>";
             continue;
         }
         if (const auto* box = dynamic_cast<const PictureBox*>(&control))

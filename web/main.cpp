@@ -46,8 +46,6 @@ EMSCRIPTEN_BINDINGS(zentrik)
         if ((key == "Enter" || key == "Escape") && page.message.close())
             event.call<void>("preventDefault");
     });
-    // Hidden, or with the focus in another window, the page may never see
-    // the pointer lifted: a drag in progress ends.
     bind("pageLeft", [](val event) {
         if (page.input && (event["type"].as<std::string>() == "blur" || val::global("document")["hidden"].as<bool>()))
             page.input->focusLost();

@@ -1,18 +1,21 @@
-// Runs before the compiled game. A browser that cannot run it (no
-// WebAssembly, or a WebAssembly without what the game needs) aborts before
-// the scene stands: then the page shows the line its <noscript> holds, which
-// says what the page needs, in place of a blank page.
-Module['onAbort'] = function () {
-    if (document.getElementById('Form1'))
-        return;
+// Runs before the compiled game. First, what says in the page, in place of
+// the first board, why the game cannot start: `text`.
+Module[CANNOT_START] = function (text) {
     var board = document.getElementById('first-board');
     if (board)
         board.remove();
-    var line = document.createElement('p');
+    var line = document.body.appendChild(document.createElement('p'));
     line.className = 'needs';
-    // With scripts on, a <noscript> holds its markup as text.
-    line.textContent = document.querySelector('noscript').textContent.replace(/<[^>]*>/g, '').trim();
-    document.body.appendChild(line);
+    line.textContent = text;
+};
+
+// A browser that cannot run the game (no WebAssembly, or a WebAssembly
+// without what the game needs) aborts before the scene stands: then the page
+// says what its <noscript> says, in place of a blank page. With scripts on,
+// a <noscript> holds its markup as text.
+Module['onAbort'] = function () {
+    if (!document.getElementById('Form1'))
+        Module[CANNOT_START](document.querySelector('noscript').textContent.replace(/<[^>]*>/g, '').trim());
 };
 
 // The moments of the start, on the page's performance timeline for the bench

@@ -13,6 +13,7 @@ inline constexpr char PICTURES_READY[] = "picturesReady";
 inline constexpr char TILE_DECODED[] = "tileDecoded";
 inline constexpr char MARK_FIRST_FRAME[] = "markFirstFrame";
 inline constexpr char FETCH_PICTURES[] = "fetchPictures";
+inline constexpr char CANNOT_START[] = "cannotStart";
 
 // The id of the element that holds the page's own files where the whole
 // page is one file (zentrik.html, made by web/singlefile.py): its program

@@ -45,15 +45,6 @@ void keepOffline()
         workers.call<val>("register", val("sw.js")).call<void>("catch", val::module_property("ignore"));
 }
 
-// Says in the page that the game cannot start, and why.
-void cannotStart(const std::exception& error)
-{
-    removeFirstBoard();
-    val line = addElement(val::global("document")["body"], "p");
-    line.set("className", "needs");
-    line.set("textContent", startFailureMessage(error));
-}
-
 } // namespace
 
 Start::Step Start::once(std::function<void()> run, bool breathe)
@@ -125,7 +116,7 @@ void Start::runSteps()
             }
         }
     } catch (const std::exception& error) {
-        cannotStart(error);
+        val::module_property(CANNOT_START)(startFailureMessage(error));
         return;
     }
     // The slots and the blocks show through pictures of canvases, which the
@@ -133,7 +124,7 @@ void Start::runSteps()
     val::module_property(PICTURES_READY)().call<void>("then", val::module_property("boardBuilt"));
 }
 
-void Start::ready(Part part, std::shared_ptr<const FetchedPictures> files)
+void Start::ready(Part part, std::shared_ptr<const PictureFileBytes> files)
 {
     if (files)
         m_files = std::move(files);
@@ -152,7 +143,7 @@ void Start::ready(Part part, std::shared_ptr<const FetchedPictures> files)
 
 void Start::play()
 {
-    const std::shared_ptr<const FetchedPictures> files = m_files;
+    const std::shared_ptr<const PictureFileBytes> files = m_files;
     m_page.form->pictureFiles = [files](const std::string& name) { return (*files)(name); };
     m_page.input = std::make_unique<PointerInput>(*m_page.form, *m_page.view, m_page.message);
     m_page.view->setBusy(false);

@@ -44,7 +44,7 @@ public:
     void runSteps();
     /** `part` is ready: the board shows once it is built and its tile decoded, and events are taken once it has
         shown and the files are here. */
-    void ready(Part part, std::shared_ptr<const FetchedPictures> files = nullptr);
+    void ready(Part part, std::shared_ptr<const PictureFileBytes> files = nullptr);
 
 private:
     struct Step {
@@ -59,6 +59,6 @@ private:
     std::vector<Step> m_steps;
     size_t m_next = 0;
     unsigned m_ready = 0;
-    std::shared_ptr<const FetchedPictures> m_files;
+    std::shared_ptr<const PictureFileBytes> m_files;
     emscripten::val m_channel; // carries the start from one task to the next
 };

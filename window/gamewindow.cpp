@@ -57,21 +57,28 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QString::fromStdString(form.Form1.Caption()));
 
-    // Later siblings stand above earlier ones: the pad, then the blocks.
-    m_pad = new PictureBoxWidget(form.Picture1, this);
-    for (int index : PIECE_STANDING_ORDER) {
-        auto* piece = new PictureBoxWidget(form.Piece[index], this);
-        m_pieces[index] = piece;
-        connect(piece, &PictureBoxWidget::pressed, this,
+    // The pad and the blocks stand above the window's own surface, which
+    // shows the slots and the labels; later siblings above earlier ones.
+    for (const Control* control : form.standingOrder()) {
+        const auto* box = dynamic_cast<const PictureBox*>(control);
+        if (!box)
+            continue;
+        auto* widget = new PictureBoxWidget(*box, this);
+        if (box == &form.Picture1) {
+            m_pad = widget;
+            continue;
+        }
+        const int index = box->Index();
+        m_pieces[index] = widget;
+        connect(widget, &PictureBoxWidget::pressed, this,
                 [this, index](float, float, bool main) { m_clicks.press(MOUSE, index, main); });
         // Qt tells each button's release: only the main one's lifts a press.
-        connect(piece, &PictureBoxWidget::released, this, [this, index](float x, float y, bool main) {
-            const PictureBox& box = m_scene->Piece[index];
-            const bool over = x >= 0 && y >= 0 && x < box.Width() && y < box.Height();
+        connect(widget, &PictureBoxWidget::released, this, [this, box, index](float x, float y, bool main) {
+            const bool over = x >= 0 && y >= 0 && x < box->Width() && y < box->Height();
             if (main)
                 handle([&] { m_clicks.release(*m_scene, MOUSE, over ? std::optional(index) : std::nullopt); });
         });
-        connect(piece, &PictureBoxWidget::lost, this, [this] { m_clicks.lose(MOUSE); });
+        connect(widget, &PictureBoxWidget::lost, this, [this] { m_clicks.lose(MOUSE); });
     }
 
     m_pad->setMouseTracking(true);
