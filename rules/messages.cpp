@@ -20,15 +20,6 @@ std::string otherFailureMessage(const std::string& what)
 
 } // namespace
 
-void runHandler(const std::function<void()>& handler, const std::function<void(const std::string&)>& tell)
-{
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        tell(failureMessage(error));
-    }
-}
-
 std::string failureMessage(const std::exception& error)
 {
     if (const auto* picture = dynamic_cast<const PictureLoadError*>(&error))

@@ -10,9 +10,9 @@ class GameForm;
 // pointer (the mouse, a pen, a finger) by a number of its own, and they hand
 // them to the handlers.
 
-// A drag on the pad, positions in twips inside the pad. One pointer owns the pad
-// from its press until it is lifted or lost; no other reaches the handlers
-// meanwhile.
+// A drag on the pad, positions in twips inside the pad. One pointer owns the
+// pad from its press until it is lifted or lost; no other reaches the
+// handlers meanwhile.
 class PadDrag {
 public:
     /** Whether a press of `pointer` would start a drag: no other pointer owns the pad. */

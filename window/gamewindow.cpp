@@ -74,9 +74,10 @@ GameWindow::GameWindow(PictureFolder pictureFolder, QWidget* parent)
                 [this, index](float, float, bool main) { m_clicks.press(MOUSE, index, main); });
         // Qt tells each button's release: only the main one's lifts a press.
         connect(widget, &PictureBoxWidget::released, this, [this, box, index](float x, float y, bool main) {
+            if (!main)
+                return;
             const bool over = x >= 0 && y >= 0 && x < box->Width() && y < box->Height();
-            if (main)
-                handle([&] { m_clicks.release(*m_scene, MOUSE, over ? std::optional(index) : std::nullopt); });
+            handle([&] { m_clicks.release(*m_scene, MOUSE, over ? std::optional(index) : std::nullopt); });
         });
         connect(widget, &PictureBoxWidget::lost, this, [this] { m_clicks.lose(MOUSE); });
     }
@@ -229,7 +230,8 @@ PictureBoxWidget* GameWindow::widgetOf(const Control& control) const
     return nullptr;
 }
 
-void GameWindow::handle(const std::function<void()>& handler)
+template <typename Handler>
+void GameWindow::handle(Handler&& handler)
 {
     runHandler(handler, [this](const std::string& what) { reportFailure(what); });
 }

@@ -13,7 +13,6 @@
 
 #include <array>
 #include <filesystem>
-#include <functional>
 #include <future>
 #include <memory>
 #include <optional>
@@ -49,7 +48,8 @@ private:
     void readIcons();
     PictureBoxWidget* widgetOf(const Control& control) const;
     // Runs one handler; a failure is reported and the game goes on.
-    void handle(const std::function<void()>& handler);
+    template <typename Handler>
+    void handle(Handler&& handler);
     void reportFailure(const std::string& what);
     void reportMissingFolder(const PictureFolder& folder);
 
