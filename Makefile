@@ -20,7 +20,7 @@ GAME_PACKAGES := g++ cmake make qt6-base-dev libgif-dev libpng-dev libx11-dev li
 PACKAGES := $(GAME_PACKAGES) googletest libgtest-dev libbenchmark-dev \
             desktop-file-utils appstream \
             xvfb openbox x11-utils weston qt6-wayland libxfixes-dev libxtst-dev \
-            emscripten chromium firefox-esr webkit2gtk-driver python3 python3-websocket python3-pil \
+            emscripten chromium firefox-esr webkit2gtk-driver python3 python3-websocket python3-pil libxml2-utils \
             nginx apache2 brotli
 
 # Where make install and make package put the game, relative to PREFIX, when
@@ -52,7 +52,7 @@ EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps game-deps configure build run test sanitize install package bench fuzz memcheck lint clean web web-run lighthouse FORCE
+.PHONY: deps game-deps configure build run test sanitize install package bench fuzz memcheck lint clean web web-run lighthouse scorm-runtime FORCE
 .PHONY: dist dist-check
 
 deps:
@@ -87,16 +87,18 @@ run: game-deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target zentrik pictures
 	./$(BUILD)/zentrik
 
-# The server tests run Lighthouse's audits behind nginx and apache2.
-test: build web lighthouse
+# The server tests run Lighthouse's audits behind nginx and apache2; the
+# course packages' tests play them in a SCORM runtime.
+test: build web lighthouse scorm-runtime
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The browser tests play a page whose core is built with the sanitizers too,
 # in Chromium.
-sanitize: deps lighthouse
+sanitize: deps lighthouse scorm-runtime
 	@$(MAKE) --no-print-directory web WEB=$(SANITIZE)-web WASM=$(SANITIZE)-wasm WEB_OPTIONS=-DZENTRIK_SANITIZE=ON
 	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DZENTRIK_SANITIZE=ON -DZENTRIK_WEB_SITE=$(CURDIR)/$(SANITIZE)-web \
-	    -DZENTRIK_WEB_SINGLE_FILE=$(CURDIR)/$(SANITIZE)-wasm/zentrik.html -DZENTRIK_BROWSERS=chromium
+	    -DZENTRIK_WEB_SINGLE_FILE=$(CURDIR)/$(SANITIZE)-wasm/zentrik.html \
+	    -DZENTRIK_WEB_COURSE_DIR=$(CURDIR)/$(SANITIZE)-wasm -DZENTRIK_BROWSERS=chromium
 	cmake --build $(SANITIZE) -j $(JOBS)
 	cd $(SANITIZE) && ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
@@ -167,6 +169,15 @@ lighthouse: $(LIGHTHOUSE)
 $(LIGHTHOUSE): tools/lighthouse/package-lock.json
 	@command -v npm >/dev/null || $(MAKE) --no-print-directory deps PACKAGES=npm
 	cd tools/lighthouse && npm ci --no-audit --no-fund --loglevel=error
+	touch $@
+
+# A learning platform's SCORM runtime (scorm-again) and the standards' schema
+# files, pinned by their lock file, for the course packages' tests.
+SCORM_RUNTIME := tools/scorm/node_modules/scorm-again/package.json
+scorm-runtime: $(SCORM_RUNTIME)
+$(SCORM_RUNTIME): tools/scorm/package-lock.json
+	@command -v npm >/dev/null || $(MAKE) --no-print-directory deps PACKAGES=npm
+	cd tools/scorm && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error
 	touch $@
 
 # A release, the same bit for bit from any clone of the same commit, in

@@ -217,6 +217,16 @@ awk '
             row("single file, " kinds[e], sprintf("%.1f KB", v[sizes[e]]), sprintf("%.0f KB budget", r[sizes[e]]),
                 sprintf("%.2fx", q), "<= 1.00x", q <= 1 ? "OK" : "MISS")
         }
+        split("scorm12 scorm2004", standards)
+        split("1.2 2004", names)
+        for (e = 1; e <= 2; e++) {
+            for (z = 0; z <= 1; z++) {
+                k = "web_" standards[e] (z ? "_zip_kb" : "_kb")
+                q = v[k] / r[k]
+                row(sprintf("course package %s, %s", names[e], z ? "zipped" : "unpacked"), sprintf("%.1f KB", v[k]),
+                    sprintf("%.1f KB folder", r[k]), sprintf("%.2fx", q), "<= 1.10x", q <= 1.1 ? "OK" : "MISS")
+            }
+        }
         # Each engine beside a bare page in the same engine and run: the
         # first frame from the server, pointer to frame (Chromium: single
         # moves; Firefox and WebKit, whose drivers send none: one sweep).

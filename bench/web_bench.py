@@ -7,7 +7,9 @@ samples behind each median and 99th percentile.
 
 transfer: the bytes of a first visit as a static server sends them gzipped,
 against the 120 KB budget. single file: SINGLE_FILE's size (make web's zentrik.html), raw and
-gzipped, against the 300 KB budget. first frame: navigation start to the animation
+gzipped, against the 300 KB budget. course packages: each package's files
+unpacked and its zip, beside the served folder's own bytes (no compressed
+copies). first frame: navigation start to the animation
 frame in which the whole board is on screen (the game's own mark,
 zentrik-first-frame, in the frame after the first board that index.html
 holds is shown, its pictures decoded, or after the program's own board
@@ -37,6 +39,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
 from browser import Server, launch, pointer_actions  # noqa: E402
@@ -420,6 +423,16 @@ def main():
             held = file.read()
         print("web_single_file_kb %.1f 300" % (len(held) / 1000))
         print("web_single_file_gzip_kb %.1f 300" % (len(gzip.compress(held, 9)) / 1000))
+        # Each course package, unpacked and zipped, beside the served folder's
+        # own files (without the compressed copies, which no package holds).
+        own = sum(os.path.getsize(os.path.join(root, name)) for root, _, names in os.walk(site)
+                  for name in names if not name.endswith((".gz", ".br")))
+        for standard in ("scorm12", "scorm2004"):
+            package = os.path.join(os.path.dirname(single), "zentrik-%s.zip" % standard)
+            with zipfile.ZipFile(package) as archive:
+                unpacked = sum(member.file_size for member in archive.infolist())
+            print("web_%s_kb %.1f %.1f" % (standard, unpacked / 1000, own / 1000))
+            print("web_%s_zip_kb %.1f %.1f" % (standard, os.path.getsize(package) / 1000, own / 1000))
 
         for engine in ("chromium", "firefox", "webkit"):
             game, reference = again_once(first_frame, site, bare, loads, engine)

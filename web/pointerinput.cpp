@@ -1,6 +1,7 @@
 #include "web/pointerinput.h"
 
 #include "controls/pixels.h"
+#include "rules/board.h"
 #include "web/dom.h"
 #include "web/protocol.h"
 
@@ -20,6 +21,7 @@ PointerInput::PointerInput(GameForm& form, BoardView& view, Message& message)
     for (const char* type : {"pointerdown", "pointerup", "pointercancel"})
         listen(document, type, "pieceEvent");
     listen(document, "contextmenu", "preventDefault");
+    tellProgress();
 }
 
 void PointerInput::padEvent(const val& event)
@@ -61,6 +63,18 @@ void PointerInput::padMoves(const val& moves)
             m_message.handle([&] { m_drag.move(m_form, pointer, point.x, point.y); });
         }
     });
+    // Only a move drops a block in, and so finishes a letter.
+    tellProgress();
+}
+
+void PointerInput::tellProgress()
+{
+    const int built = m_form.state.letterNo;
+    if (built == m_toldLetters)
+        return;
+    m_toldLetters = built;
+    const std::optional<LetterRange> next = letterRange(static_cast<int16_t>(built));
+    val::module_property(COURSE_PROGRESS)(next ? std::string(1, next->letter) : std::string(), built, LETTER_COUNT);
 }
 
 void PointerInput::focusLost()

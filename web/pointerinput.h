@@ -29,6 +29,8 @@ private:
         float x, y;
     };
     PadPoint padPoint(double clientX, double clientY) const;
+    /** Tells the page's scripts how far the game got, once as it begins and after each finished letter. */
+    void tellProgress();
 
     GameForm& m_form;
     BoardView& m_view;
@@ -38,4 +40,5 @@ private:
     double m_padTop = 0;
     double m_scale = 1;
     PieceClicks m_clicks;
+    int m_toldLetters = -1; // the letters built as last told
 };

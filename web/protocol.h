@@ -14,6 +14,7 @@ inline constexpr char TILE_DECODED[] = "tileDecoded";
 inline constexpr char MARK_FIRST_FRAME[] = "markFirstFrame";
 inline constexpr char FETCH_PICTURES[] = "fetchPictures";
 inline constexpr char CANNOT_START[] = "cannotStart";
+inline constexpr char COURSE_PROGRESS[] = "courseProgress";
 
 // The id of the element that holds the page's own files where the whole
 // page is one file (zentrik.html, made by web/singlefile.py): its program
@@ -22,6 +23,13 @@ inline constexpr char CANNOT_START[] = "cannotStart";
 // the device with a service worker.
 inline constexpr char HELD_FILES[] = "zentrik-files";
 inline constexpr char PROGRAM_FILE[] = "program.wasm"; // the WebAssembly's name there
+
+// The name of the <meta> whose content names the learning platform's
+// standard ("1.2" or "2004") where the page is a course package (made by
+// web/coursepackage.py): present, the page tells the platform's runtime how
+// far the child got (web/course.js) and registers no service worker, for a
+// platform's addresses change with every upload.
+inline constexpr char COURSE_STANDARD[] = "zentrik-course";
 
 // A move of the pad's pointer, as pad.js hands the moves on: MOVE_FIELDS
 // numbers a move.

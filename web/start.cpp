@@ -36,12 +36,15 @@ EM_BOOL firstFrame(double, void*)
 // a network. Browsers allow a service worker only where the page comes from
 // a secure origin (https, or this machine); elsewhere the page plays online.
 // A page that holds its files (the single file) is itself all it needs, and
-// asks for no worker.
+// a course package's addresses change with every upload to the platform:
+// neither asks for a worker.
 void keepOffline()
 {
     const val document = val::global("document");
     const val workers = val::global("navigator")["serviceWorker"];
-    if (!workers.isUndefined() && document.call<val>("getElementById", val(HELD_FILES)).isNull())
+    const bool inCourse
+        = !document.call<val>("querySelector", "meta[name=" + std::string(COURSE_STANDARD) + "]").isNull();
+    if (!workers.isUndefined() && !inCourse && document.call<val>("getElementById", val(HELD_FILES)).isNull())
         workers.call<val>("register", val("sw.js")).call<void>("catch", val::module_property("ignore"));
 }
 
