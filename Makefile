@@ -117,7 +117,7 @@ package: game-deps $(BUILD)/CMakeCache.txt
 	cd $(BUILD) && umask 022 && cpack -G DEB
 
 # Figures against references measured in the same run; see bench/run.sh.
-bench: deps web lighthouse
+bench: deps web lighthouse scorm-runtime
 	@$(MAKE) --no-print-directory deps PACKAGES="$(BENCH_PACKAGES)"
 	JOBS=$(JOBS) bench/run.sh $(BENCH) $(SANITIZE) $(WEB) $(WASM)/zentrik.html
 

@@ -236,6 +236,8 @@ awk '
             relative(sprintf("page, %s: first frame (median)", engines[e]), k "_first_frame_ms", "ms", "bare", 1.5, 0)
             relative(sprintf("single file, %s: first frame from disk", engines[e]), k "_disk_first_frame_ms", "ms",
                 "bare", 1.5, 0)
+            relative(sprintf("course package, %s: first frame in a player", engines[e]), k "_course_first_frame_ms",
+                "ms", "served", 1.5, 0)
             relative(sprintf("page, %s: pointer to frame (median)", engines[e]), k "_input_median_ms", "ms", "bare", 1.2, 1)
             relative(sprintf("page, %s: pointer to frame (99th)", engines[e]), k "_input_p99_ms", "ms", "bare", 1.2, 1)
         }

@@ -18,7 +18,9 @@ shows, whichever comes first), beside a bare page with one
 of LOADS loads of each, every load a first visit from a server on an origin
 of its own. first frame from the disk: the same for the single file beside the
 bare page made one file (its picture inside it), both opened by file://
-addresses, every load from a folder of its own. pointer to frame: from a pad move's input to the animation frame
+addresses, every load from a folder of its own. first frame in a course:
+the SCORM 1.2 package in a learning platform's player, from the player's
+navigation start, beside the served page. pointer to frame: from a pad move's input to the animation frame
 after its handler, median and 99th percentile of MOVES moves, beside a bare
 page that moves a 50 x 50 block. Lighthouse: its mobile figures, median of
 LIGHTHOUSE_RUNS runs on each page. soak: random pointer events on the pad and
@@ -168,6 +170,45 @@ def first_frame_from_disk(single, bare, loads, engine):
     say("first frame from the disk in %s: game %s ms, bare %s ms" % (
         engine, [round(t, 1) for t in frames["game"]], [round(t, 1) for t in frames["bare"]]))
     return frames["game"], frames["bare"]
+
+
+# A learning platform's player as the tests' own: the pinned SCORM runtime
+# as the page's API (minified, as platforms serve theirs), the package's game
+# in a frame of the whole viewport.
+RUNTIME = os.path.join(HERE, "..", "tools", "scorm", "node_modules", "scorm-again", "dist", "scorm12.min.js")
+PLAYER = """<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>player</title></head>
+<body style="margin: 0"><iframe src="package/index.html" style="display: block; width: 100%; height: 100vh; border: 0">
+</iframe><script src="scorm12.min.js"></script><script>window.API = new Scorm12API({logLevel: 5});</script></body></html>
+"""
+
+
+def first_frame_in_course(site, package, loads, engine):
+    """The SCORM 1.2 package in the player, from the player's navigation
+    start to the game's first frame in its frame, beside the served page,
+    in turn, every load from an origin of its own."""
+    game, served = [], []
+    origins = Origins()
+    with tempfile.TemporaryDirectory(prefix="zentrik-course-") as course, launch(engine, 1024, 768) as browser:
+        with zipfile.ZipFile(package) as archive:
+            archive.extractall(os.path.join(course, "package"))
+        shutil.copy(RUNTIME, course)
+        with open(os.path.join(course, "player.html"), "w") as file:
+            file.write(PLAYER)
+        entry = "performance.getEntriesByName('%s')[0]" % GAME_FRAME
+        for _ in range(loads):
+            with origins.serve(course) as server:
+                browser.open(server.url + "player.html")
+                browser.frame(0)
+                browser.wait_for("!!" + entry)
+                game.append(browser.evaluate("performance.timeOrigin + %s.startTime - parent.performance.timeOrigin"
+                                             % entry))
+                browser.frame(None)
+            with origins.serve(site) as server:
+                served.append(frame_mark(browser, server.url, GAME_FRAME))
+    say("first frame in a course player in %s: game %s ms, served %s ms" % (
+        engine, [round(t, 1) for t in game], [round(t, 1) for t in served]))
+    return game, served
 
 
 # Both pages of a drag's measure are served cross-origin isolated: WebKit's
@@ -442,6 +483,11 @@ def main():
             print("web_%s_disk_first_frame_ms %.1f %.1f" % (engine, statistics.median(game),
                                                             statistics.median(reference)))
             print("samples web_%s_disk_first_frame_ms %d %d" % (engine, len(game), len(reference)))
+            game, reference = again_once(first_frame_in_course, site,
+                                         os.path.join(os.path.dirname(single), "zentrik-scorm12.zip"), loads, engine)
+            print("web_%s_course_first_frame_ms %.1f %.1f" % (engine, statistics.median(game),
+                                                              statistics.median(reference)))
+            print("samples web_%s_course_first_frame_ms %d %d" % (engine, len(game), len(reference)))
             if engine == "chromium":
                 game, reference = pointer_to_frame(site, bare, count)
             else:
