@@ -41,6 +41,7 @@ Module[COURSE_PROGRESS] = (function () {
     var found;         // {runtime, host}: the runtime and the window that holds it, or null
     var written = {};  // every element's value as the platform holds it
     var score = -1;    // the best score the platform holds, from any run
+    var started = false;  // the platform holds a status of the attempt: it stands until the game is finished
     var finishedBefore = false;
     var begunAt = 0;
     var ended = false;
@@ -148,9 +149,11 @@ Module[COURSE_PROGRESS] = (function () {
         begunAt = performance.now();
         succeeds(standard.begin, ['']);
         var status = read(standard.status);
-        if (status && standard.statuses.indexOf(status) < 0)
+        var known = standard.statuses.indexOf(status) >= 0;
+        if (status && !known)
             sayOnce('status', "the learning platform's status " + JSON.stringify(status) + ' is not one the game knows');
         written[standard.status] = status;
+        started = known && status !== 'not attempted' && status !== 'unknown';
         finishedBefore = standard.finished.indexOf(status) >= 0;
         var held = parseFloat(read(standard.score));
         score = isNaN(held) ? -1 : held;
@@ -168,8 +171,10 @@ Module[COURSE_PROGRESS] = (function () {
             begin();
         if (!found || ended)
             return;
-        if (!finishedBefore)
-            write(standard.status, built === letters ? 'completed' : 'incomplete');
+        if (built === letters && !finishedBefore)
+            write(standard.status, 'completed');
+        else if (!started)
+            write(standard.status, 'incomplete');
         if (letter)
             write(standard.location, letter);
         // The share of the alphabet built, in whole percent, where it beats
