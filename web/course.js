@@ -1,10 +1,13 @@
-// Where the page is a learning platform's course package (the <meta>
-// COURSE_STANDARD names its standard), this tells the platform's runtime how
-// far the child got: the program calls Module[COURSE_PROGRESS](letter, built,
-// letters) once the game takes input and after each finished letter, and the
-// calls below follow. The platform is a listener and nothing more: the game
-// never waits on it, and nothing it does or fails to do reaches the child; each
-// kind of failure says one line in the console.
+// A course package's own script, which no other page carries: it tells the
+// learning platform's runtime how far the child got, for the standard that
+// the <meta> COURSE_STANDARD names. It runs before the program's script,
+// which takes this Module as its own; the program calls
+// Module[COURSE_PROGRESS](letter, built, letters) once the game takes input
+// and after each finished letter, and the calls below follow. The platform is
+// a listener and nothing more: the game never waits on it, and nothing it does
+// or fails to do reaches the child; each kind of failure says one line in the
+// console.
+var Module = typeof Module != 'undefined' ? Module : {};
 Module[COURSE_PROGRESS] = (function () {
     // Each standard's runtime and data model, by the <meta>'s content.
     var STANDARDS = {

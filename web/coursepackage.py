@@ -2,16 +2,17 @@
 the folder a platform unpacks from the zip a teacher uploads, whose
 imsmanifest.xml names one activity, the game, and every file it needs.
 
-    coursepackage.py SITE PROTOCOL_HEADER SCHEMAS STANDARD DESKTOP_ENTRY OUTPUT
+    coursepackage.py SITE PROTOCOL_SCRIPT COURSE_SCRIPT SCHEMAS STANDARD DESKTOP_ENTRY OUTPUT
 
 SITE is the page's folder as the build puts it together. STANDARD is "1.2" or
 "2004"; SCHEMAS holds its schema files, which the package carries beside its
 manifest. OUTPUT is made afresh: index.html with the element COURSE_STANDARD
-of web/protocol.h naming the standard (the page's switch: it talks to the
-platform's runtime and registers no service worker), and every file the page
-names, the program's WebAssembly and the picture files, as they stand in SITE.
-What a server alone uses stays out: its settings, the compressed copies, the
-service worker, the web app's manifest and its icons.
+(from PROTOCOL_SCRIPT, the constants of web/protocol.h) naming the standard,
+the page's switch, and before the program's script course.js, the constants
+and COURSE_SCRIPT, which talks to the platform's runtime; and every file the
+page names, the program's WebAssembly and the picture files, as they stand in
+SITE. What a server alone uses stays out: its settings, the compressed copies,
+the service worker, the web app's manifest and its icons.
 """
 
 import os
@@ -76,10 +77,10 @@ def fail(message):
     sys.exit("coursepackage.py: " + message)
 
 
-def protocol(header, name):
-    found = re.search(r'inline constexpr char %s\[\] = "([^"]+)";' % name, open(header).read())
+def protocol(constants, name):
+    found = re.search(r'^var %s = "([^"]+)";$' % name, constants, re.MULTILINE)
     if not found:
-        fail("no %s in %s" % (name, header))
+        fail("no %s among the page's constants" % name)
     return found[1]
 
 
@@ -105,7 +106,7 @@ def named_files(site, page):
     return sorted(names)
 
 
-def main(site, header, schemas, standard, entry, output):
+def main(site, constants, course, schemas, standard, entry, output):
     if standard not in MANIFESTS:
         fail("no standard %r: %s" % (standard, " or ".join(MANIFESTS)))
     with open(os.path.join(site, "index.html"), encoding="utf-8") as file:
@@ -115,27 +116,39 @@ def main(site, header, schemas, standard, entry, output):
     version = re.search(r'<meta name="generator" content="zentrik ([^"+]+)', page)
     if not version:
         fail("index.html says no version")
-    switch = '<meta name="%s" content="%s">\n' % (protocol(header, "COURSE_STANDARD"), standard)
+    files = named_files(site, page)
+    with open(constants, encoding="utf-8") as file:
+        constants = file.read()
+    with open(course, encoding="utf-8") as file:
+        course = file.read()
+    switch = '<meta name="%s" content="%s">\n' % (protocol(constants, "COURSE_STANDARD"), standard)
     page = page.replace("<title>", switch + "<title>", 1)
+    # Deferred scripts run in order: the platform's listener stands before
+    # the program reports to it.
+    program = re.findall(r'<script src="[^"]+" defer></script>\n', page)
+    if len(program) != 1:
+        fail("index.html names %d scripts" % len(program))
+    page = page.replace(program[0], '<script src="course.js" defer></script>\n' + program[0])
 
     shutil.rmtree(output, ignore_errors=True)
-    files = named_files(site, page)
     for name in files:
         os.makedirs(os.path.dirname(os.path.join(output, name)), exist_ok=True)
         shutil.copyfile(os.path.join(site, name), os.path.join(output, name))
     with open(os.path.join(output, "index.html"), "w", encoding="utf-8") as file:
         file.write(page)
+    with open(os.path.join(output, "course.js"), "w", encoding="utf-8") as file:
+        file.write(constants + course)
     for name in sorted(os.listdir(schemas)):
         shutil.copyfile(os.path.join(schemas, name), os.path.join(output, name))
 
     names = desktop_entry(entry)
-    listed = "\n".join('      <file href="%s"/>' % escape(name) for name in ["index.html"] + files)
+    listed = "\n".join('      <file href="%s"/>' % escape(name) for name in ["index.html", "course.js"] + files)
     with open(os.path.join(output, "imsmanifest.xml"), "w", encoding="utf-8") as file:
         file.write(MANIFEST % dict(MANIFESTS[standard], release=escape(version[1]), files=listed,
                                    title=escape("%s %s" % (names["Name[ja]"], names["Name"]))))
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 7:
+    if len(sys.argv) != 8:
         sys.exit(__doc__)
     main(*sys.argv[1:])

@@ -9,6 +9,11 @@ Module[CANNOT_START] = function (text) {
     line.textContent = text;
 };
 
+// What the program tells a learning platform: only a course package's own
+// script (course.js) listens.
+if (!Module[COURSE_PROGRESS])
+    Module[COURSE_PROGRESS] = function () {};
+
 // A browser that cannot run the game (no WebAssembly, or a WebAssembly
 // without what the game needs) aborts before the scene stands: then the page
 // says what its <noscript> says, in place of a blank page. With scripts on,
