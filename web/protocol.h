@@ -1,9 +1,9 @@
 #pragma once
 
-// What the program and the page's scripts (pre.js, pad.js, pictures.js, picturefetch.js, and a
-// course package's course.js) hand
-// each other: the names under which the scripts put their functions on
-// Module, and the numbers' places in the arrays that cross between them.
+// What the program and the page's scripts (pre.js, pad.js, pictures.js,
+// picturefetch.js, and a course package's course.js) hand each other: the
+// names under which the scripts put their functions on Module, and the
+// numbers' places in the arrays that cross between them.
 // web/protocol.cmake writes each constant into a script of the same names,
 // which comes before the others, so both sides read them from here.
 
