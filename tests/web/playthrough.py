@@ -262,7 +262,8 @@ def plan(plan_program, *missing):
 
 def whole_game(engine, site, plan_program):
     """A to Z with no network, the first letter by touch and the rest by
-    mouse, then the end; the page asks for nothing from anywhere else."""
+    mouse, then the end; the page asks for nothing from anywhere else; and
+    offline still, a letter at the page's address by its file, index.html."""
     steps = plan(plan_program)
     # Offline, the page has no script of the test's own first: what it says
     # is heard from its load on.
@@ -286,6 +287,8 @@ def whole_game(engine, site, plan_program):
         check(any(url.endswith(".wasm") for url in requested), "the driver sees the page's requests")
         elsewhere = [url for url in requested if not url.startswith((server.url, "data:"))]
         check(not elsewhere, "the page asked elsewhere: %s" % elsewhere)
+        # A bookmark may name the page by its file: offline, it plays too.
+        Game(browser, server.url + "index.html").play(steps["letters"][:1])
 
 
 def broken_pictures_or_no_webassembly(engine, site, plan_program):
