@@ -91,14 +91,15 @@ def desktop_entry(path):
 
 
 def named_files(site, page):
-    """Every file of SITE that the page, its style sheet or its script names,
-    and the picture files, which the program asks for by name."""
+    """Every file of SITE that the page, its style sheet or its program
+    names, and the picture files, which the program asks for by name."""
     names = set(re.findall(r'\b(?:src|href)="(?!data:)([^"#?]+)"', page))
     for name in list(names):
         if name.endswith(".css"):
             with open(os.path.join(site, name), encoding="utf-8") as sheet:
                 names.update(re.findall(r'url\("?(?!data:)([^")]+)"?\)', sheet.read()))
-    names.update(name for name in os.listdir(site) if re.fullmatch(r"zentrik\.[0-9a-f]+\.wasm", name))
+    # The WebAssembly and the JavaScript shape, which the program's script names.
+    names.update(name for name in os.listdir(site) if re.fullmatch(r"zentrik\.[0-9a-f]+\.(wasm|js)", name))
     names.update("pictures/" + name for name in os.listdir(os.path.join(site, "pictures")))
     for name in names:
         if not os.path.isfile(os.path.join(site, name)):

@@ -8,9 +8,12 @@
 # DESCRIPTION and VERSION given in place of @DESCRIPTION@ and @VERSION@,
 # becomes SITE/index.html.
 # The three names go to NAMES, one a line, for the service worker's list;
-# files of earlier builds are removed from SITE.
+# JS_SHAPE, the program's JavaScript shape where the build has one, becomes
+# SITE/zentrik.<hash>.js too, its name in the program's script in place of
+# "zentrik.asm.js" and in SHAPE_NAME; files of earlier builds are removed
+# from SITE.
 #
-#   cmake -DPROGRAM=dir -DSTYLES="a.css;b.css" -DPAGE=index.html -DBOARD=board.html -DSITE=dir -DNAMES=file
+#   cmake -DPROGRAM=dir -DJS_SHAPE=zentrik.js -DSHAPE_NAME=file -DSTYLES="a.css;b.css" -DPAGE=index.html -DBOARD=board.html -DSITE=dir -DNAMES=file
 #         -DWINDOW=window.cmake -DDESCRIPTION=text -DVERSION=1.2.3 -P names.cmake
 
 # The hash's first 16 hexadecimal digits, as the service worker's set is named.
@@ -34,6 +37,11 @@ endfunction()
 content_name(wasm zentrik wasm ${PROGRAM}/zentrik.wasm)
 file(READ ${PROGRAM}/zentrik.js script)
 replace_once(script "\"zentrik.wasm\"" "\"${wasm}\"" "The compiled script")
+set(shape zentrik.asm.js)
+if(JS_SHAPE)
+    content_name(shape zentrik js ${JS_SHAPE})
+    replace_once(script "\"zentrik.asm.js\"" "\"${shape}\"" "The compiled script")
+endif()
 set(named_script ${PROGRAM}/zentrik.named.js)
 file(WRITE ${named_script} "${script}")
 content_name(js zentrik js ${named_script})
@@ -48,13 +56,16 @@ content_name(css zentrik css ${joined_style})
 
 file(GLOB earlier ${SITE}/zentrik.js ${SITE}/zentrik.wasm ${SITE}/zentrik.css ${SITE}/zentrik.*.js ${SITE}/zentrik.*.wasm ${SITE}/zentrik.*.css
     ${SITE}/zentrik.*.js.* ${SITE}/zentrik.*.wasm.* ${SITE}/zentrik.*.css.*)
-list(FILTER earlier EXCLUDE REGEX "/(${js}|${wasm}|${css})(\\.gz|\\.br)?$")
+list(FILTER earlier EXCLUDE REGEX "/(${js}|${wasm}|${css}|${shape})(\\.gz|\\.br)?$")
 if(earlier)
     file(REMOVE ${earlier})
 endif()
 file(COPY_FILE ${PROGRAM}/zentrik.wasm ${SITE}/${wasm} ONLY_IF_DIFFERENT)
 file(COPY_FILE ${named_script} ${SITE}/${js} ONLY_IF_DIFFERENT)
 file(COPY_FILE ${joined_style} ${SITE}/${css} ONLY_IF_DIFFERENT)
+if(JS_SHAPE)
+    file(COPY_FILE ${JS_SHAPE} ${SITE}/${shape} ONLY_IF_DIFFERENT)
+endif()
 
 file(READ ${PAGE} page)
 foreach(name js wasm css)
@@ -72,3 +83,4 @@ foreach(field TITLE DESCRIPTION VERSION)
 endforeach()
 file(WRITE ${SITE}/index.html "${page}")
 file(WRITE ${NAMES} "${js}\n${wasm}\n${css}\n")
+file(WRITE ${SHAPE_NAME} "${shape}\n")

@@ -14,13 +14,18 @@ Module[CANNOT_START] = function (text) {
 if (!Module[COURSE_PROGRESS])
     Module[COURSE_PROGRESS] = function () {};
 
-// A browser that cannot run the game (no WebAssembly, or a WebAssembly
-// without what the game needs) aborts before the scene stands: then the page
-// says what its <noscript> says, in place of a blank page. With scripts on,
-// a <noscript> holds its markup as text.
+// What the page says where neither shape of the program can run in this
+// browser (below): scripts run, so a teacher is sent to the browser or the
+// device, not to a switch for JavaScript.
+var CANNOT_RUN = 'このブラウザでは、ゲームを動かせません。ブラウザや端末を新しくするか、ほかの端末で開いてください。' +
+    ' / This browser cannot run the game: update the browser or the device, or open the game on another device.';
+
+// A program that fails before the scene stands (a WebAssembly without what
+// the game needs, a shape that cannot run) aborts: the page says so in place
+// of a blank page.
 Module['onAbort'] = function () {
     if (!document.getElementById('Form1'))
-        Module[CANNOT_START](document.querySelector('noscript').textContent.replace(/<[^>]*>/g, '').trim());
+        Module[CANNOT_START](CANNOT_RUN);
 };
 
 // The moments of the start, on the page's performance timeline for the bench
@@ -50,6 +55,65 @@ function heldBytes(name) {
 
 if (heldFiles)
     Module['wasmBinary'] = heldBytes(PROGRAM_FILE);
+
+// Where this page may not compile WebAssembly, the program's JavaScript
+// shape plays: the same program with its WebAssembly turned into JavaScript,
+// for a browser older than the policy's 'wasm-unsafe-eval', which reads the
+// policy as refusing every compile, or one with WebAssembly switched off or
+// missing. A browser that compiles it never asks for the shape. The runtime
+// of this script is then handed no WebAssembly: it waits, idle, for one that
+// never comes, and the shape's script, whose own copy of these lines passes
+// this by, starts the same program afresh on a Module of its own, in a task
+// after this one. The single file holds no shape, and says what the browser
+// lacks.
+(function () {
+    // names.cmake puts the shape's name here. Kept in this function: the
+    // shape's script declares the same globals anew.
+    var shape = 'zentrik.asm.js';
+    var inShape = 'zentrikInJsShape';
+    if (Module[inShape] || compilesWebAssembly())
+        return;
+    if (typeof WebAssembly != 'object')
+        window.WebAssembly = {};
+    var cannotStart = Module[CANNOT_START];
+    var holdsFiles = !!heldFiles;
+    Module['instantiateWasm'] = function () {
+        setTimeout(function () {
+            if (holdsFiles)
+                return cannotStart(CANNOT_RUN);
+            Module = {};
+            Module[inShape] = true;
+            var script = document.createElement('script');
+            script.src = shape;
+            script.onerror = function () {
+                cannotStart(CANNOT_RUN);
+            };
+            // Offline next time: the service worker keeps the shape on this
+            // device, which plays it.
+            script.onload = function () {
+                if ('serviceWorker' in navigator) {
+                    navigator.serviceWorker.ready.then(function (registration) {
+                        registration.active.postMessage(shape);
+                    });
+                }
+            };
+            document.head.appendChild(script);
+        });
+        return {};
+    };
+
+    // Whether this page may compile and run WebAssembly: an empty module,
+    // compiled and instantiated at once, as the program's would be. Some
+    // engines refuse the compile, WebKit the instance.
+    function compilesWebAssembly() {
+        try {
+            var module = new WebAssembly.Module(new Uint8Array([0, 0x61, 0x73, 0x6d, 1, 0, 0, 0]));
+            return new WebAssembly.Instance(module) instanceof WebAssembly.Instance;
+        } catch (error) {
+            return false;
+        }
+    }
+})();
 
 Module['onRuntimeInitialized'] = function () {
     performance.mark('zentrik-runtime');
@@ -88,10 +152,12 @@ Module[MARK_FIRST_FRAME] = function () {
     var board = document.getElementById('first-board');
     if (!board)
         return;
+    // This Module's, which may have given way to the JavaScript shape's by then.
+    var markFirstFrame = Module[MARK_FIRST_FRAME];
     Promise.all([board.querySelector('img').decode(), Module[TILE_DECODED].catch(function () {})]).then(function () {
         if (!board.isConnected)
             return;
         board.className = 'shown';
-        requestAnimationFrame(Module[MARK_FIRST_FRAME]);
+        requestAnimationFrame(markFirstFrame);
     }, function () {});
 })();
