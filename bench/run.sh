@@ -227,6 +227,8 @@ awk '
                     sprintf("%.1f KB folder", r[k]), sprintf("%.2fx", q), "<= 1.10x", q <= 1.1 ? "OK" : "MISS")
             }
         }
+        row("page: JavaScript shape, raw", sprintf("%.1f KB", v["web_js_shape_kb"]), "-", "-", "none", "info")
+        row("page: JavaScript shape, gzipped", sprintf("%.1f KB", v["web_js_shape_gzip_kb"]), "-", "-", "none", "info")
         # Each engine beside a bare page in the same engine and run: the
         # first frame from the server, pointer to frame (Chromium: single
         # moves; Firefox and WebKit, whose drivers send none: one sweep).
@@ -236,6 +238,11 @@ awk '
             relative(sprintf("page, %s: first frame (median)", engines[e]), k "_first_frame_ms", "ms", "bare", 1.5, 0)
             relative(sprintf("single file, %s: first frame from disk", engines[e]), k "_disk_first_frame_ms", "ms",
                 "bare", 1.5, 0)
+            relative(sprintf("JavaScript shape, %s: first frame", engines[e]), k "_js_first_frame_ms", "ms", "bare", 2, 0)
+            relative(sprintf("JavaScript shape, %s: pointer to frame (median)", engines[e]), k "_js_input_median_ms", "ms",
+                "bare", 1.5, 1)
+            relative(sprintf("JavaScript shape, %s: pointer to frame (99th)", engines[e]), k "_js_input_p99_ms", "ms",
+                "bare", 1.5, 1)
             relative(sprintf("course package, %s: first frame in a player", engines[e]), k "_course_first_frame_ms",
                 "ms", "served", 1.5, 0)
             relative(sprintf("page, %s: pointer to frame (median)", engines[e]), k "_input_median_ms", "ms", "bare", 1.2, 1)

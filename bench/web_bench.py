@@ -20,7 +20,10 @@ of its own. first frame from the disk: the same for the single file beside the
 bare page made one file (its picture inside it), both opened by file://
 addresses, every load from a folder of its own. first frame in a course:
 the SCORM 1.2 package in a learning platform's player, from the player's
-navigation start, beside the served page. pointer to frame: from a pad move's input to the animation frame
+navigation start, beside the served page. JavaScript shape: its size, and
+the first frame and pointer to frame of the page served with its policy as a
+browser older than 'wasm-unsafe-eval' reads it, which plays the shape,
+beside the bare page. pointer to frame: from a pad move's input to the animation frame
 after its handler, median and 99th percentile of MOVES moves, beside a bare
 page that moves a 50 x 50 block. Lighthouse: its mobile figures, median of
 LIGHTHOUSE_RUNS runs on each page. soak: random pointer events on the pad and
@@ -46,6 +49,7 @@ import zipfile
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
 from browser import Server, launch, pointer_actions  # noqa: E402
 from chromium import Chromium  # noqa: E402
+from oldbrowsers import old_policy_copy, shape_of  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCENE = (1006, 743)
@@ -475,7 +479,29 @@ def main():
             print("web_%s_kb %.1f %.1f" % (standard, unpacked / 1000, own / 1000))
             print("web_%s_zip_kb %.1f %.1f" % (standard, os.path.getsize(package) / 1000, own / 1000))
 
+        # The program's JavaScript shape, in a copy of the page whose policy
+        # is as an older browser reads it, which refuses every compile.
+        old = old_policy_copy(site, os.path.join(bare, "old-policy"))
+        with open(os.path.join(site, shape_of(site)), "rb") as file:
+            shape = file.read()
+        print("web_js_shape_kb %.1f %.1f" % (len(shape) / 1000, len(shape) / 1000))
+        print("web_js_shape_gzip_kb %.1f %.1f" % (len(gzip.compress(shape, 9)) / 1000, len(shape) / 1000))
+
         for engine in ("chromium", "firefox", "webkit"):
+            game, reference = again_once(first_frame, old, bare, loads, engine)
+            print("web_%s_js_first_frame_ms %.1f %.1f" % (engine, statistics.median(game),
+                                                          statistics.median(reference)))
+            print("samples web_%s_js_first_frame_ms %d %d" % (engine, len(game), len(reference)))
+            if engine == "chromium":
+                game, reference = pointer_to_frame(old, bare, count)
+            else:
+                game, reference = again_once(swept_pointer_to_frame, old, bare, count, engine)
+            print("web_%s_js_input_median_ms %.2f %.2f" % (engine, statistics.median(game),
+                                                           statistics.median(reference)))
+            print("web_%s_js_input_p99_ms %.2f %.2f" % (engine, percentile(game, 0.99),
+                                                        percentile(reference, 0.99)))
+            for figure in ("median", "p99"):
+                print("samples web_%s_js_input_%s_ms %d %d" % (engine, figure, len(game), len(reference)))
             game, reference = again_once(first_frame, site, bare, loads, engine)
             print("web_%s_first_frame_ms %.1f %.1f" % (engine, statistics.median(game), statistics.median(reference)))
             print("samples web_%s_first_frame_ms %d %d" % (engine, len(game), len(reference)))

@@ -34,6 +34,18 @@ def shape_of(site):
         return re.search(r"const SHAPE = '([^']+)';", worker.read())[1]
 
 
+def old_policy_copy(site, folder):
+    """A copy of the page at `folder` whose policy is as a browser older than
+    'wasm-unsafe-eval' reads it."""
+    shutil.copytree(site, folder)
+    with open(os.path.join(folder, "index.html"), encoding="utf-8") as file:
+        page = file.read()
+    check(" 'wasm-unsafe-eval'" in page, "the page's policy names 'wasm-unsafe-eval'")
+    with open(os.path.join(folder, "index.html"), "w", encoding="utf-8") as file:
+        file.write(page.replace(" 'wasm-unsafe-eval'", "", 1))
+    return folder
+
+
 def old_policy(engine, site, plan_program):
     """Under the old policy each engine refuses the compile; the board shows
     its pixels of always, letter A plays by mouse and by touch, and the page
@@ -42,12 +54,7 @@ def old_policy(engine, site, plan_program):
     kept the shape, on this device only."""
     steps = plan(plan_program)
     shape = shape_of(site)
-    old = shutil.copytree(site, os.path.join(tempfile.gettempdir(), "old-policy"))
-    with open(os.path.join(old, "index.html"), encoding="utf-8") as file:
-        page = file.read()
-    check(" 'wasm-unsafe-eval'" in page, "the page's policy names 'wasm-unsafe-eval'")
-    with open(os.path.join(old, "index.html"), "w", encoding="utf-8") as file:
-        file.write(page.replace(" 'wasm-unsafe-eval'", "", 1))
+    old = old_policy_copy(site, os.path.join(tempfile.gettempdir(), "old-policy"))
 
     with PageServer(old) as server, launch(engine, 1024, 768) as browser:
         server.before_page.append(RUNS_WEBASSEMBLY)
