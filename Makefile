@@ -52,6 +52,9 @@ EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
+# Named before the targets that need it (make test); made with Lighthouse's.
+BROWSER_TOOLS := tools/browsers/node_modules/.package-lock.json
+
 .PHONY: deps game-deps configure build run test sanitize install package bench fuzz memcheck lint clean web web-run lighthouse scorm-runtime FORCE
 .PHONY: dist dist-check
 
@@ -89,7 +92,7 @@ run: game-deps $(BUILD)/CMakeCache.txt
 
 # The server tests run Lighthouse's audits behind nginx and apache2; the
 # course packages' tests play them in a SCORM runtime.
-test: build web lighthouse scorm-runtime
+test: build web lighthouse scorm-runtime $(BROWSER_TOOLS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The browser tests play a page whose core is built with the sanitizers too,
@@ -178,6 +181,14 @@ scorm-runtime: $(SCORM_RUNTIME)
 $(SCORM_RUNTIME): tools/scorm/package-lock.json
 	@command -v npm >/dev/null || $(MAKE) --no-print-directory deps PACKAGES=npm
 	cd tools/scorm && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error
+	touch $@
+
+# The parser and the browsers' compatibility data, pinned by their lock
+# file, for the page's check against the oldest browsers it promises
+# (tools/check-browsers).
+$(BROWSER_TOOLS): tools/browsers/package-lock.json
+	@command -v npm >/dev/null || $(MAKE) --no-print-directory deps PACKAGES=npm
+	cd tools/browsers && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error
 	touch $@
 
 # A release, the same bit for bit from any clone of the same commit, in

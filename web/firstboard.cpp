@@ -120,27 +120,33 @@ void writeFirstBoard(const std::filesystem::path& pictureFolder, const std::file
     std::ostringstream css;
     std::ostringstream html;
     // --u is a pixel of the scene at the page's scale: the largest whole
-    // scale that fits the viewport, or the fit where the scene is larger.
-    css << ":root { --u: 1px; }\n";
-    for (int scale = 2; scale <= LARGEST_SCALE; ++scale)
-        css << "@media (width >= " << width * scale << "px) and (height >= " << height * scale
+    // scale that fits the viewport, or the fit where the scene is larger, by
+    // the side that fits it. No range in a query, which the oldest browsers
+    // (docs/web.md) do not read: each rule overrides the ones before it, so
+    // a whole scale that fits wins over either fit. No min(): Firefox rounds
+    // the smaller length to its sixtieths of a pixel before scaling it.
+    css << ":root { --u: calc(100vh / " << height << "); }\n"
+        << "@media (max-aspect-ratio: " << width << "/" << height << ") { :root { --u: calc(100vw / " << width
+        << "); } }\n";
+    for (int scale = 1; scale <= LARGEST_SCALE; ++scale)
+        css << "@media (min-width: " << width * scale << "px) and (min-height: " << height * scale
             << "px) { :root { --u: " << scale << "px; } }\n";
-    // Below scale 1, the side that fits the viewport sets it; no min(): Firefox
-    // rounds the smaller length to its sixtieths of a pixel before scaling it.
-    css << "@media (aspect-ratio <= " << width << " / " << height << ") and (width < " << width
-        << "px) { :root { --u: calc(100vw / " << width << "); } }\n"
-        << "@media (aspect-ratio > " << width << " / " << height << ") and (height < " << height
-        << "px) { :root { --u: calc(100vh / " << height << "); } }\n"
-        << "body { background-color: " << cssColour(form.Form1.BackColor())
+    css << "body { background-color: " << cssColour(form.Form1.BackColor())
         << "; }\n"
         // Both boards centred on whole pixels, where a half would blur every
-        // picture. WebKit's 100vw falls a hair short of the viewport's width,
-        // so the half is rounded down from a thousandth of a pixel above it.
+        // picture; an engine without round() centres them as they fall.
+        // WebKit's 100vw falls a hair short of the viewport's width, so the
+        // half is rounded down from a thousandth of a pixel above it.
         << "#first-board, #Form1 {\n    width: " << scaled(width) << ";\n    height: " << scaled(height)
-        << ";\n    left: round(down, (100vw - " << scaled(width) << ") / 2 + 0.001px, 1px);\n"
-        << "    top: round(down, (100vh - " << scaled(height)
-        << ") / 2 + 0.001px, 1px);\n    background-size: " << scaled(BACKGROUND_TILE_WIDTH) << ' '
-        << scaled(BACKGROUND_TILE_HEIGHT) << ";\n}\n";
+        << ";\n    left: calc((100vw - " << scaled(width) << ") / 2);\n    top: calc((100vh - " << scaled(height)
+        << ") / 2);\n    background-size: " << scaled(BACKGROUND_TILE_WIDTH) << ' ' << scaled(BACKGROUND_TILE_HEIGHT)
+        << ";\n}\n"
+        // Within @supports: with a var() in it, an engine without round()
+        // would take the declaration as it reads the sheet and drop it only
+        // as it lays the board out, the calc() above lost.
+        << "@supports (left: round(down, 1px, 1px)) {\n    #first-board, #Form1 {\n        left: round(down, (100vw - "
+        << scaled(width) << ") / 2 + 0.001px, 1px);\n        top: round(down, (100vh - " << scaled(height)
+        << ") / 2 + 0.001px, 1px);\n    }\n}\n";
     html << "<div id=\"first-board\" aria-hidden=\"true\"><img src=\"first-board.png\" alt=\"\">";
 
     std::vector<const Control*> drawn;

@@ -26,15 +26,16 @@ void Message::handle(const std::function<void()>& handler)
 void Message::report(const std::string& text)
 {
     m_dialog.call<val>("querySelector", val("p")).set("textContent", text);
-    if (!m_dialog["open"].as<bool>())
-        m_dialog.call<void>("show");
+    // The attribute rather than show() and close(), which a browser that
+    // knows no dialog element (Firefox 78, Safari before 15.4) lacks.
+    m_dialog.call<void>("setAttribute", val("open"), val(""));
     m_dialog.call<val>("querySelector", val("button")).call<void>("focus");
 }
 
 bool Message::close()
 {
-    if (m_dialog.isNull() || !m_dialog["open"].as<bool>())
+    if (m_dialog.isNull() || !m_dialog.call<bool>("hasAttribute", val("open")))
         return false;
-    m_dialog.call<void>("close");
+    m_dialog.call<void>("removeAttribute", val("open"));
     return true;
 }
