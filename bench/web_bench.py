@@ -444,6 +444,25 @@ def again_once(measure, *arguments):
         return measure(*arguments)
 
 
+def medians(key, game, reference):
+    """The line of a figure's medians, and of its samples."""
+    print("%s %.1f %.1f" % (key, statistics.median(game), statistics.median(reference)))
+    print("samples %s %d %d" % (key, len(game), len(reference)))
+
+
+def pointer_figures(key, site, bare, count, engine):
+    """Pointer to frame in `engine`: Chromium's single moves, the others'
+    sweeps, whose drivers send no single moves; median and 99th percentile."""
+    if engine == "chromium":
+        game, reference = pointer_to_frame(site, bare, count)
+    else:
+        game, reference = again_once(swept_pointer_to_frame, site, bare, count, engine)
+    print("%s_median_ms %.2f %.2f" % (key, statistics.median(game), statistics.median(reference)))
+    print("%s_p99_ms %.2f %.2f" % (key, percentile(game, 0.99), percentile(reference, 0.99)))
+    for figure in ("median", "p99"):
+        print("samples %s_%s_ms %d %d" % (key, figure, len(game), len(reference)))
+
+
 def main():
     site, single = sys.argv[1:3]
     loads = int(sys.argv[3]) if len(sys.argv) > 3 else 20
@@ -488,40 +507,14 @@ def main():
         print("web_js_shape_gzip_kb %.1f %.1f" % (len(gzip.compress(shape, 9)) / 1000, len(shape) / 1000))
 
         for engine in ("chromium", "firefox", "webkit"):
-            game, reference = again_once(first_frame, old, bare, loads, engine)
-            print("web_%s_js_first_frame_ms %.1f %.1f" % (engine, statistics.median(game),
-                                                          statistics.median(reference)))
-            print("samples web_%s_js_first_frame_ms %d %d" % (engine, len(game), len(reference)))
-            if engine == "chromium":
-                game, reference = pointer_to_frame(old, bare, count)
-            else:
-                game, reference = again_once(swept_pointer_to_frame, old, bare, count, engine)
-            print("web_%s_js_input_median_ms %.2f %.2f" % (engine, statistics.median(game),
-                                                           statistics.median(reference)))
-            print("web_%s_js_input_p99_ms %.2f %.2f" % (engine, percentile(game, 0.99),
-                                                        percentile(reference, 0.99)))
-            for figure in ("median", "p99"):
-                print("samples web_%s_js_input_%s_ms %d %d" % (engine, figure, len(game), len(reference)))
-            game, reference = again_once(first_frame, site, bare, loads, engine)
-            print("web_%s_first_frame_ms %.1f %.1f" % (engine, statistics.median(game), statistics.median(reference)))
-            print("samples web_%s_first_frame_ms %d %d" % (engine, len(game), len(reference)))
-            game, reference = again_once(first_frame_from_disk, single, bare, loads, engine)
-            print("web_%s_disk_first_frame_ms %.1f %.1f" % (engine, statistics.median(game),
-                                                            statistics.median(reference)))
-            print("samples web_%s_disk_first_frame_ms %d %d" % (engine, len(game), len(reference)))
-            game, reference = again_once(first_frame_in_course, site,
-                                         os.path.join(os.path.dirname(single), "zentrik-scorm12.zip"), loads, engine)
-            print("web_%s_course_first_frame_ms %.1f %.1f" % (engine, statistics.median(game),
-                                                              statistics.median(reference)))
-            print("samples web_%s_course_first_frame_ms %d %d" % (engine, len(game), len(reference)))
-            if engine == "chromium":
-                game, reference = pointer_to_frame(site, bare, count)
-            else:
-                game, reference = again_once(swept_pointer_to_frame, site, bare, count, engine)
-            print("web_%s_input_median_ms %.2f %.2f" % (engine, statistics.median(game), statistics.median(reference)))
-            print("web_%s_input_p99_ms %.2f %.2f" % (engine, percentile(game, 0.99), percentile(reference, 0.99)))
-            for figure in ("median", "p99"):
-                print("samples web_%s_input_%s_ms %d %d" % (engine, figure, len(game), len(reference)))
+            key = "web_%s_" % engine
+            medians(key + "js_first_frame_ms", *again_once(first_frame, old, bare, loads, engine))
+            pointer_figures(key + "js_input", old, bare, count, engine)
+            medians(key + "first_frame_ms", *again_once(first_frame, site, bare, loads, engine))
+            medians(key + "disk_first_frame_ms", *again_once(first_frame_from_disk, single, bare, loads, engine))
+            package = os.path.join(os.path.dirname(single), "zentrik-scorm12.zip")
+            medians(key + "course_first_frame_ms", *again_once(first_frame_in_course, site, package, loads, engine))
+            pointer_figures(key + "input", site, bare, count, engine)
         for name, (game, reference) in lighthouse_figures(site, bare, lighthouse_runs).items():
             print("web_lighthouse_%s %.1f %.1f" % (name, game, reference))
             print("samples web_lighthouse_%s %d %d" % (name, lighthouse_runs, lighthouse_runs))
