@@ -49,7 +49,8 @@ import zipfile
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
 from browser import Server, launch, pointer_actions  # noqa: E402
 from chromium import Chromium  # noqa: E402
-from oldbrowsers import old_policy_copy, shape_of  # noqa: E402
+from oldbrowsers import old_policy_copy  # noqa: E402
+from playthrough import shape_of  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCENE = (1006, 743)

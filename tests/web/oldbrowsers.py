@@ -7,14 +7,13 @@ game on the same board.
 """
 
 import os
-import re
 import shutil
 import signal
 import sys
 import tempfile
 
 from browser import PageServer, launch
-from playthrough import SCENE, Game, check, check_board_pixels, fail, plan
+from playthrough import SCENE, Game, check, check_board_pixels, fail, plan, shape_of
 
 # What pre.js asks of the page before it starts the WebAssembly, asked by a
 # script of the page's own, for a driver's evaluation may pass the policy by,
@@ -26,12 +25,6 @@ RUNS_WEBASSEMBLY = ("addEventListener('DOMContentLoaded', () => { window.zentrik
 REFUSED = {"firefox": ["blocked WebAssembly"]}
 KEEPS_SHAPE = ("caches.keys().then(names => Promise.all(names.map(name => caches.open(name)"
                ".then(kept => kept.match('plays-the-javascript-shape'))))).then(marks => marks.some(Boolean))")
-
-
-def shape_of(site):
-    """The JavaScript shape's name, as the service worker knows it."""
-    with open(os.path.join(site, "sw.js"), encoding="utf-8") as worker:
-        return re.search(r"const SHAPE = '([^']+)';", worker.read())[1]
 
 
 def old_policy_copy(site, folder):

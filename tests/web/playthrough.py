@@ -118,7 +118,8 @@ class Game:
                                           "(f.getBoundingClientRect()))(document.querySelector('iframe'))")
             browser.frame(0)
         # The board shows at once; the game takes input once its picture files are here.
-        browser.wait_for("document.getElementById('Form1')?.getAttribute('aria-busy') === 'false'")
+        browser.wait_for("document.getElementById('Form1')?.getAttribute('aria-busy') === 'false'",
+                         "the game ready for input")
         left, top, width, height, view_width, view_height = browser.evaluate(
             "(r => [r.left, r.top, r.width, r.height, document.documentElement.clientWidth,"
             " document.documentElement.clientHeight])(document.getElementById('Form1').getBoundingClientRect())")
@@ -160,7 +161,8 @@ class Game:
 
     def shot(self):
         """A screenshot once the slots and the blocks show their last pictures."""
-        self.browser.wait_for("!document.querySelector('#Form1 > [data-drawing]')")
+        self.browser.wait_for("!document.querySelector('#Form1 > [data-drawing]')",
+                              "the slots and blocks done drawing")
         return self.browser.screenshot()
 
     def check_first_board(self, page):
@@ -256,8 +258,10 @@ def framed_letter(engine, site, plan_program):
 
 
 def plan(plan_program, *missing):
+    # The plan takes a fraction of a second; a game it cannot finish takes
+    # memory fast, and is given little time.
     return json.loads(subprocess.run([plan_program, *missing], check=True, capture_output=True,
-                                     text=True).stdout)
+                                     text=True, timeout=10).stdout)
 
 
 def whole_game(engine, site, plan_program):
@@ -350,8 +354,7 @@ def broken_pictures_or_no_webassembly(engine, site, plan_program):
         # it off: the program's JavaScript shape plays (the sanitizers' build
         # has none). Where that cannot come either, the page says what a
         # teacher can do.
-        with open(os.path.join(site, "sw.js"), encoding="utf-8") as worker:
-            shape = re.search(r"const SHAPE = '([^']+)';", worker.read())[1]
+        shape = shape_of(site)
         if os.path.isfile(os.path.join(site, shape)):
             server.before_page.append("delete globalThis.WebAssembly")
             game = Game(browser, server.url)
@@ -581,13 +584,22 @@ def served_by(server_kind):
     return variant
 
 
+def shape_of(site):
+    """The name of the program's JavaScript shape, as the service worker knows it."""
+    with open(os.path.join(site, "sw.js"), encoding="utf-8") as worker:
+        return re.search(r"const SHAPE = '([^']+)';", worker.read())[1]
+
+
 def another_build(site, folder):
-    """The build in `site` as the next build would be: a program and style
-    sheet of other content, so under other names, and the page and service
-    worker naming those."""
+    """The build in `site` as the next build would be: a program, its
+    JavaScript shape and a style sheet of other content, so under other
+    names, and the page, the program and the service worker naming those.
+    Returns the names the page runs, the shape aside."""
     shutil.copytree(site, folder)
     renamed = {}
-    for name in sorted(os.listdir(folder), key=lambda name: not name.endswith(".wasm")):
+    shape = shape_of(site)
+    # The program's script names the WebAssembly and the shape.
+    for name in sorted(os.listdir(folder), key=lambda name: (not name.endswith(".wasm"), name != shape)):
         if not NAMED.search(name):
             continue
         path = os.path.join(folder, name)
@@ -609,7 +621,7 @@ def another_build(site, folder):
     for name in os.listdir(folder):
         if name.endswith((".gz", ".br")):
             os.remove(os.path.join(folder, name))
-    return set(renamed.values())
+    return set(renamed.values()) - {renamed.get(shape)}
 
 
 def update_never_mixes(engine, site, plan_program):
@@ -619,7 +631,7 @@ def update_never_mixes(engine, site, plan_program):
     the first build until it is closed, and the next visit runs the next
     build whole, with the next build's files alone kept on the device."""
     steps = plan(plan_program)
-    first = {name for name in os.listdir(site) if NAMED.search(name)}
+    first = {name for name in os.listdir(site) if NAMED.search(name)} - {shape_of(site)}
     with tempfile.TemporaryDirectory(prefix="zentrik-builds-") as builds:
         # Readable by the server's unprivileged user.
         os.chmod(builds, 0o755)
