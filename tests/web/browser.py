@@ -35,6 +35,7 @@ import http.server
 import os
 import importlib
 import io
+import json
 import shutil
 import signal
 import socket
@@ -43,6 +44,7 @@ import tempfile
 import threading
 import time
 
+import websocket
 from PIL import Image
 
 # Each engine's module and its driver.
@@ -66,15 +68,30 @@ def free_port():
         return probe.getsockname()[1]
 
 
-def wait_until(condition, what, seconds=30):
+# How long a wait gives what it waits for, and a browser's driver its
+# answer to one call: many times what a passing run takes on two busy cores,
+# so that a failing one says what did not come about within a minute.
+WAIT = 30
+ANSWER = 30
+# Settles once the page has drawn a frame after all it was given so far.
+NEXT_FRAME = "new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))"
+
+
+def wait_until(condition, what, seconds=WAIT):
     deadline = time.monotonic() + seconds
     while True:
         value = condition()
         if value:
             return value
         if time.monotonic() > deadline:
-            raise TimeoutError(what)
+            raise TimeoutError("not within %d s: %s" % (seconds, what))
         time.sleep(0.05)
+
+
+def named(method, params):
+    """A protocol call as a failure names it."""
+    text = "%s %s" % (method, json.dumps(params, ensure_ascii=False))
+    return text if len(text) <= 300 else text[:300] + "..."
 
 
 def pointer_actions(kind, path, pauses=(), release=True):
@@ -183,13 +200,31 @@ class Driver:
             self.close()
             raise
 
-    def wait_for(self, expression, seconds=30):
-        wait_until(lambda: self.evaluate(expression), expression, seconds)
+    def wait_for(self, expression, what=None, seconds=WAIT):
+        wait_until(lambda: self.evaluate(expression), "%s (%s)" % (what, expression) if what else expression,
+                   seconds)
 
     def screenshot(self):
         # A frame drawn after every input sent so far.
-        self.evaluate("new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))")
+        self.evaluate(NEXT_FRAME)
         return Image.open(io.BytesIO(self.png())).convert("RGB")
+
+    def receive(self, deadline, what):
+        """The next message on a WebSocket driver's socket, which must come
+        before `deadline` (time.monotonic()), for `what`: a page that keeps
+        talking must not keep a call waiting for its answer."""
+        left = deadline - time.monotonic()
+        try:
+            if left <= 0:
+                raise websocket.WebSocketTimeoutException()
+            self.socket.settimeout(left)
+            return json.loads(self.socket.recv())
+        except websocket.WebSocketTimeoutException:
+            raise TimeoutError("%s: no answer to %s within %d s" % (
+                type(self).__name__, what, ANSWER)) from None
+        finally:
+            # What is sent next has its own time.
+            self.socket.settimeout(ANSWER)
 
     def run_before_page(self, source):
         return False
@@ -234,8 +269,14 @@ class Driver:
     def __enter__(self):
         return self
 
-    def __exit__(self, *exception):
-        self.close()
+    def __exit__(self, kind, *exception):
+        try:
+            self.close()
+        except Exception:
+            # A browser that did not come through a step may not close
+            # cleanly either: the step is what the failure names.
+            if kind is None:
+                raise
 
 
 # What a server sends compressed: text and WebAssembly.

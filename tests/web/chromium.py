@@ -6,11 +6,12 @@ import json
 import os
 import subprocess
 import tempfile
+import time
 import urllib.request
 
 import websocket
 
-from browser import Display, Driver, start, wait_until
+from browser import ANSWER, Display, Driver, named, start, wait_until
 
 KEYS = {"Enter": 13}
 
@@ -33,9 +34,9 @@ class Chromium(Driver):
             lines = open(port_file).read().split("\n") if os.path.exists(port_file) else []
             return lines[0] if len(lines) > 1 else None
         targets = json.load(urllib.request.urlopen(
-            "http://127.0.0.1:%s/json/list" % wait_until(port, "chromium's port")))
+            "http://127.0.0.1:%s/json/list" % wait_until(port, "chromium's port"), timeout=ANSWER))
         page = next(t for t in targets if t["type"] == "page")
-        self.socket = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=60)
+        self.socket = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=ANSWER)
         self.serial = 0
         self.unanswered = None
         self.events = []
@@ -52,8 +53,9 @@ class Chromium(Driver):
         self.drain()
         self.serial += 1
         self.socket.send(json.dumps({"id": self.serial, "method": method, "params": params}))
+        deadline = time.monotonic() + ANSWER
         while True:
-            message = json.loads(self.socket.recv())
+            message = self.receive(deadline, named(method, params))
             if message.get("id") == self.serial:
                 if "error" in message:
                     raise RuntimeError("%s: %s" % (method, message["error"]))
@@ -69,8 +71,9 @@ class Chromium(Driver):
 
     def drain(self):
         """Waits for the answers to everything sent so far."""
+        deadline = time.monotonic() + ANSWER
         while self.unanswered:
-            message = json.loads(self.socket.recv())
+            message = self.receive(deadline, "the commands sent before")
             if "error" in message:
                 raise RuntimeError(message["error"])
             if message.get("id") == self.unanswered:
@@ -155,8 +158,9 @@ class Chromium(Driver):
         self.context = None
         loads = self.count("Page.loadEventFired")
         self.call("Page.navigate", url=url)
+        deadline = time.monotonic() + ANSWER
         while self.count("Page.loadEventFired") == loads:
-            self.events.append(json.loads(self.socket.recv()))
+            self.events.append(self.receive(deadline, "the load of " + url))
 
     def count(self, method):
         return sum(1 for event in self.events if event.get("method") == method)

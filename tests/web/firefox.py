@@ -7,10 +7,11 @@ import os
 import re
 import subprocess
 import tempfile
+import time
 
 import websocket
 
-from browser import Driver, start, wait_until
+from browser import ANSWER, Driver, named, start, wait_until
 
 
 def value(remote):
@@ -43,7 +44,7 @@ class Firefox(Driver):
             return found and found.group(1)
         # Firefox refuses a connection that names an origin.
         self.socket = websocket.create_connection(wait_until(address, "firefox's port") + "/session",
-                                                  timeout=60, suppress_origin=True)
+                                                  timeout=ANSWER, suppress_origin=True)
         self.serial = 0
         self.events = []
         self.call("session.new", capabilities={})
@@ -55,8 +56,9 @@ class Firefox(Driver):
     def call(self, method, **params):
         self.serial += 1
         self.socket.send(json.dumps({"id": self.serial, "method": method, "params": params}))
+        deadline = time.monotonic() + ANSWER
         while True:
-            message = json.loads(self.socket.recv())
+            message = self.receive(deadline, named(method, params))
             if message.get("id") == self.serial:
                 if message["type"] == "error":
                     raise RuntimeError("%s: %s" % (method, message.get("message") or message["error"]))

@@ -14,11 +14,15 @@ import subprocess
 import urllib.error
 import urllib.request
 
-from browser import RECORDER, Display, Driver, free_port, start, stop, wait_until
+from browser import ANSWER, NEXT_FRAME, RECORDER, Display, Driver, free_port, named, start, stop, wait_until
 
 MINIBROWSER = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
 # Room for the largest viewport the tests ask for, with the browser's bar.
 SCREEN = "2600x1800"
+# The driver's own limits end a script or a load that does not end, with an
+# answer that says so; this one, a little later, ends a wait for what has
+# none, such as input to a page that no longer runs.
+REQUEST = ANSWER + 10
 
 
 class WebKit(Driver):
@@ -38,7 +42,8 @@ class WebKit(Driver):
                 return False
         wait_until(ready, "WebKitWebDriver")
         self.session = "/session/" + self.request("POST", "/session", {"capabilities": {"alwaysMatch": {
-            "webkitgtk:browserOptions": {"binary": MINIBROWSER, "args": ["--automation"]}}}})["sessionId"]
+            "webkitgtk:browserOptions": {"binary": MINIBROWSER, "args": ["--automation"]},
+            "timeouts": {"script": ANSWER * 1000, "pageLoad": ANSWER * 1000}}}})["sessionId"]
         # The viewport is the window less the browser's own bar, and the window
         # takes a new size in its own time: grow it by what the viewport lacks
         # until the viewport is the size asked for.
@@ -59,10 +64,13 @@ class WebKit(Driver):
         request = urllib.request.Request(self.base + path, data=data, method=method,
                                          headers={"Content-Type": "application/json"})
         try:
-            with urllib.request.urlopen(request, timeout=120) as answer:
+            with urllib.request.urlopen(request, timeout=REQUEST) as answer:
                 return json.load(answer)["value"]
         except urllib.error.HTTPError as error:
             raise RuntimeError("%s %s: %s" % (method, path, json.load(error)["value"])) from None
+        except TimeoutError:
+            raise TimeoutError("WebKit: no answer to %s within %d s" % (
+                named("%s %s" % (method, path), body or {}), REQUEST)) from None
 
     def command(self, method, path, body=None):
         return self.request(method, self.session + path, body)
@@ -98,12 +106,14 @@ class WebKit(Driver):
     def png(self):
         # WebKit's screenshot can show a frame from before the last change:
         # the first of two shots a frame apart that agree.
-        shot = None
-        while True:
-            previous, shot = shot, base64.b64decode(self.command("GET", "/screenshot"))
-            if shot == previous:
-                return shot
-            self.evaluate("new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))")
+        shots = [None]
+
+        def agree():
+            if shots[-1] is not None:
+                self.evaluate(NEXT_FRAME)
+            shots[:] = shots[-1], base64.b64decode(self.command("GET", "/screenshot"))
+            return shots[0] == shots[1] and shots[1]
+        return wait_until(agree, "two screenshots a frame apart that agree")
 
     def requested(self):
         return self.evaluate("[location.href, ...performance.getEntriesByType('resource').map(e => e.name)]")
