@@ -97,7 +97,7 @@ test: build web lighthouse scorm-runtime $(BROWSER_TOOLS)
 
 # The browser tests play a page whose core is built with the sanitizers too,
 # in Chromium.
-sanitize: deps lighthouse scorm-runtime
+sanitize: deps lighthouse scorm-runtime $(BROWSER_TOOLS)
 	@$(MAKE) --no-print-directory web WEB=$(SANITIZE)-web WASM=$(SANITIZE)-wasm WEB_OPTIONS=-DZENTRIK_SANITIZE=ON
 	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DZENTRIK_SANITIZE=ON -DZENTRIK_WEB_SITE=$(CURDIR)/$(SANITIZE)-web \
 	    -DZENTRIK_WEB_SINGLE_FILE=$(CURDIR)/$(SANITIZE)-wasm/zentrik.html \
