@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -105,10 +106,18 @@ public:
     {
         std::printf("{\"letters\":[\n");
         for (int letterNo = 0; letterNo < LETTER_COUNT; ++letterNo) {
-            while (m_form.state.letterNo == letterNo)
-                fill(*nextEmptySlot(m_form));
-            std::vector<std::string> checks;
             const LetterRange done = LETTERS[letterNo];
+            // Each drag fills a slot: a letter that one drag a slot leaves
+            // unfinished never will be, and the plan says so, not the memory.
+            for (int fills = 0; m_form.state.letterNo == letterNo; ++fills) {
+                const std::optional<int> slot = nextEmptySlot(m_form);
+                if (fills > done.lastSlot - done.firstSlot || !slot || !freeBlockFor(m_form, *slot)) {
+                    std::fprintf(stderr, "web_plan: letter %c is not finished after %d drags\n", done.letter, fills);
+                    std::exit(1);
+                }
+                fill(*slot);
+            }
+            std::vector<std::string> checks;
             for (int slot = done.firstSlot; slot <= done.lastSlot; ++slot)
                 expect(checks, strokePixel(m_form, slot), BLOCK_BLUE, "filled slot " + std::to_string(slot));
             if (letterNo + 1 < LETTER_COUNT) {
