@@ -73,8 +73,11 @@ void PointerInput::tellProgress()
     if (built == m_toldLetters)
         return;
     m_toldLetters = built;
+    const val listener = val::global(COURSE_PROGRESS);
+    if (listener.isUndefined())
+        return;
     const std::optional<LetterRange> next = letterRange(static_cast<int16_t>(built));
-    val::module_property(COURSE_PROGRESS)(next ? std::string(1, next->letter) : std::string(), built, LETTER_COUNT);
+    listener(next ? std::string(1, next->letter) : std::string(), built, LETTER_COUNT);
 }
 
 void PointerInput::focusLost()

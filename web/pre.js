@@ -9,11 +9,6 @@ Module[CANNOT_START] = function (text) {
     line.textContent = text;
 };
 
-// What the program tells a learning platform: only a course package's own
-// script (course.js) listens.
-if (!Module[COURSE_PROGRESS])
-    Module[COURSE_PROGRESS] = function () {};
-
 // What the page says where neither shape of the program can run in this
 // browser (below): scripts run, so a teacher is sent to the browser or the
 // device, not to a switch for JavaScript.

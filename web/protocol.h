@@ -1,9 +1,10 @@
 #pragma once
 
 // What the program and the page's scripts (pre.js, pad.js, pictures.js,
-// picturefetch.js, and a course package's course.js) hand each other: the
-// names under which the scripts put their functions on Module, and the
-// numbers' places in the arrays that cross between them.
+// picturefetch.js, and a learning platform's listener, platforms/course.js)
+// hand each other: the names under which the scripts put their functions on
+// Module or the page's window, and the numbers' places in the arrays that
+// cross between them.
 // web/protocol.cmake writes each constant into a script of the same names,
 // which comes before the others, so both sides read them from here.
 
@@ -15,6 +16,12 @@ inline constexpr char TILE_DECODED[] = "tileDecoded";
 inline constexpr char MARK_FIRST_FRAME[] = "markFirstFrame";
 inline constexpr char FETCH_PICTURES[] = "fetchPictures";
 inline constexpr char CANNOT_START[] = "cannotStart";
+
+// A learning platform's listener, window[COURSE_PROGRESS](letter, built,
+// letters), where the page has one: on the window rather than on Module, so
+// that one listener hears the program whichever of its shapes starts. The
+// program tells it how far the child got once the game takes input and
+// after each finished letter.
 inline constexpr char COURSE_PROGRESS[] = "courseProgress";
 
 // The id of the element that holds the page's own files where the whole
@@ -27,9 +34,9 @@ inline constexpr char PROGRAM_FILE[] = "program.wasm"; // the WebAssembly's name
 
 // The name of the <meta> whose content names the learning platform's
 // standard ("1.2" or "2004") where the page is a course package (made by
-// web/coursepackage.py): present, the page tells the platform's runtime how
-// far the child got (web/course.js) and registers no service worker, for a
-// platform's addresses change with every upload.
+// platforms/coursepackage.py): present, the page tells the platform's
+// runtime how far the child got (platforms/course.js) and registers no
+// service worker, for a platform's addresses change with every upload.
 inline constexpr char COURSE_STANDARD[] = "zentrik-course";
 
 // A move of the pad's pointer, as pad.js hands the moves on: MOVE_FIELDS

@@ -17,6 +17,7 @@ import urllib.parse
 import zipfile
 
 from browser import RECORDER, Server, launch
+from oldbrowsers import REFUSED
 from playthrough import Game, check, fail, plan
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -44,9 +45,11 @@ class Platform(Server):
     """The packages in COURSE_DIR unpacked beside the player and the runtime
     in `scratch`, served as a platform serves them. Each package's page
     runs the recorder first, as browser.PageServer's does: what it says is
-    heard from its start in every engine, in its own zentrikSaid."""
+    heard from its start in every engine, in its own zentrikSaid. With
+    `shape`, a key of JS_SHAPE, the page cannot compile WebAssembly and
+    plays the program's JavaScript shape."""
 
-    def __init__(self, course_dir, scratch, answers=()):
+    def __init__(self, course_dir, scratch, answers=(), shape=None):
         for standard in STANDARDS:
             package = os.path.join(course_dir, "zentrik-%s.zip" % folder(standard)[:-1])
             check(os.path.isfile(package), "no %s: make web puts it together" % package)
@@ -56,10 +59,15 @@ class Platform(Server):
         for name in ("scorm12.js", "scorm2004.js"):
             shutil.copyfile(os.path.join(RUNTIME, name), os.path.join(scratch, name))
         shutil.copyfile(os.path.join(HERE, "courseplayer.html"), os.path.join(scratch, "player.html"))
-        pages = {"recorder.js": (200, (RECORDER + HEARD).encode(), "text/javascript")}
+        self.folder = scratch
+        before, policy = JS_SHAPE.get(shape, ("", None))
+        pages = {"recorder.js": (200, (RECORDER + HEARD + before).encode(), "text/javascript")}
         for standard in STANDARDS:
             with open(os.path.join(scratch, folder(standard), "index.html"), "rb") as file:
                 page = file.read().replace(b"<head>", b'<head>\n<script src="../recorder.js"></script>', 1)
+            if policy:
+                check(policy[0] in page, "the package's policy names %s" % policy[0].decode())
+                page = page.replace(*policy)
             pages[folder(standard) + "index.html"] = (200, page, "text/html; charset=utf-8")
         super().__init__(scratch, dict(pages, **dict(answers)))
 
@@ -79,16 +87,38 @@ class Platform(Server):
         check(not outside, "the page asked outside its package: %s" % outside)
 
 
+    def shape(self, standard):
+        """The package's JavaScript shape: the script its page does not name."""
+        package = os.path.join(self.folder, folder(standard))
+        with open(os.path.join(package, "index.html"), encoding="utf-8") as file:
+            page = file.read()
+        return next(name for name in os.listdir(package) if name.startswith("zentrik.") and name.endswith(".js")
+                    and name not in page)
+
+
+# The two ways a page comes to play the JavaScript shape: its policy as
+# Safari 15 reads it, older than 'wasm-unsafe-eval', which refuses every
+# compile; and no WebAssembly at all (switched off, or Lockdown Mode), gone
+# before the page's own scripts run. Each: what the recorder runs first, and
+# what the page's text has in place of what.
+JS_SHAPE = {"old-policy": ("", (b" 'wasm-unsafe-eval'", b"")),
+            "no-webassembly": ("delete window.WebAssembly;", None)}
+
+
 def check_taken(browser, player):
     """Every call that writes was taken by the runtime."""
     refused = browser.evaluate("%s.calls.filter(c => !/Get/.test(c[0]) && c.at(-1) !== 'true')" % player)
     check(not refused, "the runtime refused %s" % refused)
 
 
-def wait_held(browser, expected, player="parent.player"):
-    """Waits for a commit of the location `expected` holds, and checks what
-    else of `expected` the runtime held then."""
-    browser.wait_for("%s.committed.at(-1)?.location === %s" % (player, json.dumps(expected["location"])))
+def wait_held(browser, expected, player="parent.player", commits=None):
+    """Waits for a commit of the location `expected` holds, or for the
+    `commits`th commit, and checks what else of `expected` the runtime held
+    then."""
+    if commits:
+        browser.wait_for("%s.committed.length >= %d" % (player, commits))
+    else:
+        browser.wait_for("%s.committed.at(-1)?.location === %s" % (player, json.dumps(expected["location"])))
     committed = browser.evaluate("%s.committed.at(-1)" % player)
     check({key: committed[key] for key in expected} == expected, "the runtime holds %s, not %s" % (
         committed, expected))
@@ -133,8 +163,8 @@ def whole_game(engine, course_dir, plan_program, scratch):
     """A to Z: the runtime holds "completed" and the full score, and the
     attempt ends once when the frame goes. Opened
     in a window of its own, the package finds the runtime in its opener and
-    ends the attempt when closed. A second run after a finished one keeps
-    the status and the score it finished with."""
+    ends the attempt when closed. A new game in the same attempt takes back
+    nothing the platform holds."""
     steps = plan(plan_program)
     with Platform(course_dir, scratch) as platform, launch(engine, 1024, 768) as browser:
         # The standards differ in their elements' names, which letter A
@@ -153,12 +183,19 @@ def whole_game(engine, course_dir, plan_program, scratch):
             check(said == [], "the package's window said %s" % said)
             check_ended(browser, standard, "player.window.close()")
 
-        for standard, status in (("2004", "completed"), ("1.2", "passed")):
-            data = {"1.2": {"core": {"lesson_status": status, "score": {"raw": "100"}}},
-                    "2004": {"completion_status": status, "score": {"raw": "100"}}}[standard]
+        # A new game in the same attempt: its letter A takes back nothing
+        # the platform holds, neither a finished game's status, score and
+        # letter, nor an unfinished one's furthest letter.
+        for standard, status, location, score in (("2004", "completed", "Z", 100), ("1.2", "passed", "Z", 100),
+                                                  ("2004", "incomplete", "M", 46)):
+            data = {"1.2": {"core": {"lesson_status": status, "lesson_location": location,
+                                     "score": {"raw": str(score)}}},
+                    "2004": {"completion_status": status, "location": location,
+                             "score": {"raw": str(score)}}}[standard]
             game = platform.play(browser, standard, data=data)
+            # Held at the start, and after letter A.
             game.play(steps["letters"][:1])
-            wait_held(browser, {"status": status, "location": "B", "raw": "100"})
+            wait_held(browser, {"status": status, "location": location, "raw": str(score)}, commits=2)
         game.check_console()
 
 
@@ -204,7 +241,28 @@ def faulty_platforms(engine, course_dir, plan_program, scratch):
             game.check_console(expected=expected)
 
 
-TESTS = {"CourseLetterA": letter_a, "CourseWholeGame": whole_game, "CourseFaultyPlatforms": faulty_platforms}
+def javascript_shape(engine, course_dir, plan_program, scratch):
+    """Where the page cannot compile WebAssembly, its JavaScript shape tells
+    the platform the same: after letter A each standard's runtime holds the
+    next letter, the score and the status, committed. In every engine with
+    the policy as Safari 15 reads it; in Chromium with no WebAssembly too."""
+    letter = plan(plan_program)["letters"][:1]
+    for shape in ("old-policy", "no-webassembly") if engine == "chromium" else ("old-policy",):
+        os.mkdir(os.path.join(scratch, shape))
+        with Platform(course_dir, os.path.join(scratch, shape), shape=shape) as platform, \
+                launch(engine, 1024, 768) as browser:
+            for standard in STANDARDS:
+                game = platform.play(browser, standard)
+                game.play(letter)
+                wait_held(browser, held(standard, "incomplete", "B", 4))
+                check("/%s%s" % (folder(standard), platform.shape(standard)) in platform.paths,
+                      "the package played its WebAssembly")
+                platform.check_requests(browser, standard)
+            game.check_console(expected=REFUSED.get(engine, []) if shape == "old-policy" else [])
+
+
+TESTS = {"CourseLetterA": letter_a, "CourseWholeGame": whole_game, "CourseFaultyPlatforms": faulty_platforms,
+         "CourseJavaScriptShape": javascript_shape}
 
 if __name__ == "__main__":
     engine, test, course_dir, plan_program = sys.argv[1:]

@@ -1,14 +1,17 @@
 // A course package's own script, which no other page carries: it tells the
 // learning platform's runtime how far the child got, for the standard that
-// the <meta> COURSE_STANDARD names. It runs before the program's script,
-// which takes this Module as its own; the program calls
-// Module[COURSE_PROGRESS](letter, built, letters) once the game takes input
-// and after each finished letter, and the calls below follow. The platform is
-// a listener and nothing more: the game never waits on it, and nothing it does
-// or fails to do reaches the child; each kind of failure says one line in the
-// console.
-var Module = typeof Module != 'undefined' ? Module : {};
-Module[COURSE_PROGRESS] = (function () {
+// the <meta> COURSE_STANDARD names. It runs before the program's script and
+// puts its listener on the page's window, COURSE_PROGRESS, where the
+// program finds it whichever of its shapes runs (the WebAssembly or the
+// JavaScript shape, which starts on a Module of its own). The program calls
+// it with (letter, built, letters) once the game takes input and after each
+// finished letter, and the calls below follow. The platform is a listener
+// and nothing more: the game never waits on it, and nothing it does or fails
+// to do reaches the child; each kind of failure says one line in the
+// console. Within an attempt nothing the platform holds goes back: not the
+// status, not the best score, not the furthest letter, whatever a new game
+// from A reports.
+window[COURSE_PROGRESS] = (function () {
     // Each standard's runtime and data model, by the <meta>'s content.
     var STANDARDS = {
         '1.2': {
@@ -44,6 +47,7 @@ Module[COURSE_PROGRESS] = (function () {
     var found;         // {runtime, host}: the runtime and the window that holds it, or null
     var written = {};  // every element's value as the platform holds it
     var score = -1;    // the best score the platform holds, from any run
+    var reached = '';  // the furthest letter the platform holds, from any run
     var started = false;  // the platform holds a status of the attempt: it stands until the game is finished
     var finishedBefore = false;
     var begunAt = 0;
@@ -160,6 +164,9 @@ Module[COURSE_PROGRESS] = (function () {
         finishedBefore = standard.finished.indexOf(status) >= 0;
         var held = parseFloat(read(standard.score));
         score = isNaN(held) ? -1 : held;
+        var heldLetter = read(standard.location);
+        written[standard.location] = heldLetter;
+        reached = /^[A-Z]$/.test(heldLetter) ? heldLetter : '';
         addEventListener('pagehide', function (event) {
             leave(!event.persisted);
         });
@@ -178,8 +185,10 @@ Module[COURSE_PROGRESS] = (function () {
             write(standard.status, 'completed');
         else if (!started)
             write(standard.status, 'incomplete');
-        if (letter)
+        if (letter > reached) {
+            reached = letter;
             write(standard.location, letter);
+        }
         // The share of the alphabet built, in whole percent, where it beats
         // the best the platform holds.
         var percent = Math.round(100 * built / letters);
