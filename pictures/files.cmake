@@ -3,7 +3,7 @@
 # picture_files (the sixteen the rules read while playing), design_pictures
 # (the window's own), icon_sizes (the desktop's), web_icon_sizes (the
 # installed page's), icon_files, page_pictures and first_board_files (drawn by
-# web/firstboard.cpp: the page's first board, its picture first).
+# firstboard/firstboard.cpp: the page's first board, its picture first).
 
 # The picture files the rules load at run time: a target and a block picture per shape tag.
 # Their names come from the shape table's rows, {"tag", Family::..., "next", "target", "block"}.

@@ -9,8 +9,9 @@
 
 // How the page shows the scene, in the words of the browser's style sheets:
 // shared by the program, which writes it into the page as the game goes, and
-// by the build's first board (web/firstboard.cpp), which writes it into the
-// page's files before any program runs, so that the two show the same pixels.
+// by the build's first board (firstboard/firstboard.cpp), which writes it
+// into the page's files before any program runs, so that the two show the
+// same pixels.
 
 /** The id of the element that shows `control`, a box of its own (web/pictures.js says why not a canvas): its name,
     and its index where it has one. */
