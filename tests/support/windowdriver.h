@@ -22,6 +22,9 @@ inline const QColor SELECTED_ORANGE = QColor::fromRgb(toRgb(COLOR_SELECTED));
 class WindowDriver {
 public:
     explicit WindowDriver(PictureFolder pictureFolder = std::filesystem::path(ZENTRIK_PICTURE_DIR));
+    ~WindowDriver();
+    WindowDriver(const WindowDriver&) = delete;
+    WindowDriver& operator=(const WindowDriver&) = delete;
 
     GameWindow window;
     const GameForm& form() const { return window.scene(); }
