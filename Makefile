@@ -12,16 +12,21 @@ WEB      ?= build-web
 WASM     ?= build-wasm
 GIFLIB   ?= build-giflib
 WEB_PORT ?= 8000
+TOOL_PORT ?= 8080
+TOOL_DATA ?= build-tool-data
 
 # What the game needs to build and run: make run installs these alone.
 # dpkg-buildflags (dpkg-dev) gives the hardening flags of release builds.
 GAME_PACKAGES := g++ cmake make qt6-base-dev libgif-dev libpng-dev libx11-dev libxcb1-dev \
                  fonts-ipafont-gothic dpkg-dev
+# The LTI tool's libraries (make tool); make test installs them with the rest.
+TOOL_PACKAGES := pkg-config libcpp-httplib-dev nlohmann-json3-dev libssl-dev libsqlite3-dev
 PACKAGES := $(GAME_PACKAGES) googletest libgtest-dev libbenchmark-dev \
             desktop-file-utils appstream \
             xvfb openbox x11-utils weston qt6-wayland libxfixes-dev libxtst-dev \
             emscripten chromium firefox-esr webkit2gtk-driver python3 python3-websocket python3-pil libxml2-utils \
-            nginx apache2 brotli
+            nginx apache2 brotli \
+            $(TOOL_PACKAGES) python3-jwt python3-cryptography
 
 # Where make install and make package put the game, relative to PREFIX, when
 # given (BINDIR=bin puts it with the other programs); build/ keeps it until
@@ -56,6 +61,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 BROWSER_TOOLS := tools/browsers/node_modules/.package-lock.json
 
 .PHONY: deps game-deps configure build run test sanitize install package bench fuzz memcheck lint clean web web-run lighthouse scorm-runtime FORCE
+.PHONY: tool
 .PHONY: dist dist-check
 
 deps:
@@ -77,9 +83,10 @@ $(BUILD)/CMakeCache.txt: $(if $(BINDIR),FORCE) | game-deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON $(CONFIGURE_OPTIONS)
 
 # Everything make test needs. A build/ that make run configured without
-# GoogleTest is configured again once make deps has installed it.
+# GoogleTest or the tool's libraries is configured again once make deps has
+# installed them.
 configure: deps $(BUILD)/CMakeCache.txt
-	@[ -d $(BUILD)/tests ] || cmake -S . -B $(BUILD)
+	@[ -d $(BUILD)/tests ] && [ -d $(BUILD)/tool ] || cmake -S . -B $(BUILD)
 	@[ -d $(BUILD)/tests ] || { echo "GoogleTest was not found, so the tests cannot be built" >&2; exit 1; }
 
 build: configure
@@ -163,6 +170,20 @@ web: game-deps $(BUILD)/CMakeCache.txt
 web-run: web
 	@echo "Zentrik in the browser: http://localhost:$(WEB_PORT)/ (Ctrl+C ends)"
 	/usr/bin/python3 -m http.server --bind 127.0.0.1 --directory $(WEB) $(WEB_PORT)
+
+# The LTI tool on this machine only, at TOOL_PORT, serving the page make web
+# put together, with its database and key in TOOL_DATA; see docs/lti.md. A
+# build/ configured before the tool's libraries were installed is configured
+# again.
+tool: web
+	@$(MAKE) --no-print-directory deps PACKAGES="$(TOOL_PACKAGES)"
+	@[ -d $(BUILD)/tool ] || cmake -S . -B $(BUILD)
+	cmake --build $(BUILD) -j $(JOBS) --target zentrik-tool
+	mkdir -p $(TOOL_DATA)
+	@echo "The LTI tool: http://localhost:$(TOOL_PORT)/ (Ctrl+C ends); register a platform with"
+	@echo "  ./$(BUILD)/zentrik-tool register --data $(TOOL_DATA) --base-url http://localhost:$(TOOL_PORT) ..."
+	./$(BUILD)/zentrik-tool --port $(TOOL_PORT) --data $(TOOL_DATA) --pages $(WEB) \
+	    --base-url http://localhost:$(TOOL_PORT)
 
 # Lighthouse, pinned by its lock file, for the bench and the page's audits;
 # it runs on the machine's Node (Debian's, with npm, where there is none)

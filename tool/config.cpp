@@ -1,0 +1,70 @@
+#include "tool/config.h"
+
+#include "tool/page.h"
+
+#include <unistd.h>
+
+ToolUrls toolUrls(const std::string& baseUrl)
+{
+    // The launch answers the page's index.html, whose addresses are
+    // relative: the launch URL stands in the page's own folder.
+    return {baseUrl + "/login", baseUrl + "/launch", baseUrl + "/.well-known/jwks.json", baseUrl + "/launch"};
+}
+
+std::string urlOrigin(const std::string& url)
+{
+    std::size_t hostStart = 0;
+    if (url.starts_with("https://"))
+        hostStart = 8;
+    else if (url.starts_with("http://"))
+        hostStart = 7;
+    else
+        return "";
+    const std::size_t hostEnd = url.find_first_of("/?#", hostStart);
+    std::string origin = url.substr(0, hostEnd);
+    if (origin.size() == hostStart || origin.find_first_of("@ \t\"'<>;,") != std::string::npos)
+        return "";
+    return origin;
+}
+
+std::string urlPath(const std::string& url)
+{
+    return url.substr(urlOrigin(url).size());
+}
+
+std::vector<std::string> configProblems(const Config& config)
+{
+    std::vector<std::string> problems;
+    if (config.port < 1 || config.port > 65535)
+        problems.emplace_back("--port must be between 1 and 65535");
+    if (config.listen.empty())
+        problems.emplace_back("--listen names no address");
+
+    if (config.dataFolder.empty())
+        problems.emplace_back("--data names no folder for the tool's database and key");
+    else if (std::error_code error; !std::filesystem::is_directory(config.dataFolder, error))
+        problems.emplace_back("--data " + config.dataFolder.string() + " is not a folder");
+    else if (::access(config.dataFolder.c_str(), R_OK | W_OK | X_OK) != 0)
+        problems.emplace_back("--data " + config.dataFolder.string() + " is not writable by the tool");
+
+    if (config.pageFolder.empty())
+        problems.emplace_back("--pages names no page folder (make web builds build-web)");
+    else if (std::error_code error; !std::filesystem::is_regular_file(config.pageFolder / "index.html", error))
+        problems.emplace_back("--pages " + config.pageFolder.string()
+                              + " has no index.html (make web builds build-web)");
+    else if (PageFolder(config.pageFolder).policy().empty())
+        problems.emplace_back("--pages " + config.pageFolder.string()
+                              + "/index.html carries no Content-Security-Policy");
+
+    const std::string origin = urlOrigin(config.baseUrl);
+    const std::string host = origin.substr(origin.find("//") + 2);
+    if (config.baseUrl.empty())
+        problems.emplace_back("--base-url names no address (the one platforms reach the tool at)");
+    else if (origin.empty() || config.baseUrl.find_first_of("?#") != std::string::npos || config.baseUrl.ends_with("/"))
+        problems.emplace_back("--base-url must be an http or https address with no query and no trailing slash");
+    else if (origin.starts_with("http://") && host != "localhost" && !host.starts_with("localhost:"))
+        // Browsers keep a Secure cookie from http only on localhost, and
+        // the login's cookie must be Secure to reach a platform's frame.
+        problems.emplace_back("--base-url must be https, except on localhost for tests");
+    return problems;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "tool/config.h"
+#include "tool/jwkscache.h"
+#include "tool/store.h"
+
+#include <functional>
+#include <string>
+
+// The clock, in whole seconds as JWTs count time.
+using Clock = std::function<Seconds()>;
+// A fresh secret each call, unguessable: states, nonces, play tokens.
+using Random = std::function<std::string()>;
+
+// What a request's function works with; the tests pass their own clock,
+// randomness and platform keys.
+struct ToolContext {
+    Store& store;
+    JwksCache& jwks;
+    ToolUrls urls;
+    Clock now;
+    Random random;
+};
+
+Seconds systemNow();
+// 32 bytes from OpenSSL's generator, base64url.
+std::string randomSecret();

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// A JWS in compact form taken apart, not yet verified: its header and
+// claims as JSON objects, the part the signature covers, and the signature.
+struct Jws {
+    nlohmann::json header;
+    nlohmann::json claims;
+    std::string signedPart;
+    std::string signature;
+};
+
+// Nothing unless the token is three base64url parts, the first two JSON objects.
+std::optional<Jws> decodeJws(std::string_view token);

@@ -1,0 +1,21 @@
+#include "tool/commandline.h"
+#include "tool/keys.h"
+#include "tool/server.h"
+#include "tool/sqlitestore.h"
+
+#include <iostream>
+
+int main(int argc, char* argv[])
+{
+    const CommandLine line = parseCommandLine(argc, argv);
+    if (const std::optional<int> status = answerWithoutServing(line))
+        return *status;
+    try {
+        SqliteStore store(line.config.dataFolder / "zentrik-tool.sqlite");
+        const SigningKey key = loadOrCreateToolKey(line.config.dataFolder);
+        return serve(line.config, store, key);
+    } catch (const std::exception& error) {
+        std::cerr << "zentrik-tool: " << error.what() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "tool/answer.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The page folder make web builds, served with the headers its nginx
+// settings (web/server/nginx.conf) give each file.
+class PageFolder {
+public:
+    explicit PageFolder(std::filesystem::path folder);
+
+    // The Content-Security-Policy the page's index.html carries; empty when none.
+    std::string policy() const;
+    // A file of the folder by its request path; nothing for a file that is
+    // not there, hidden, or outside the folder.
+    std::optional<Answer> file(const std::string& requestPath, bool acceptsGzip) const;
+    // index.html for one launch: the play token in a meta element, the
+    // page's policy, and only the launching platform's origins may frame it.
+    Answer launchedPage(const std::string& playToken, const std::vector<std::string>& frameOrigins) const;
+
+private:
+    std::filesystem::path m_folder;
+};
+
+// The name of the meta element that hands the play token to the page.
+constexpr const char* PLAY_TOKEN_META = "zentrik-play-token";

@@ -1,0 +1,247 @@
+#include "tool/server.h"
+
+#include "tool/errorpage.h"
+#include "tool/fetcher.h"
+#include "tool/launch.h"
+#include "tool/log.h"
+#include "tool/login.h"
+#include "tool/statebinding.h"
+
+#include <httplib.h>
+
+#include <csignal>
+#include <iostream>
+#include <pthread.h>
+#include <thread>
+
+namespace {
+
+// A platform's JWKS is fetched again for an unknown kid at most this often.
+constexpr std::chrono::seconds JWKS_REFETCH_BOUND{60};
+constexpr int EXIT_CANNOT_LISTEN = 3;
+
+void send(httplib::Response& res, const Answer& answer)
+{
+    res.status = answer.status;
+    for (const auto& [name, value] : answer.headers)
+        res.set_header(name, value);
+    res.set_content(answer.body, answer.contentType);
+}
+
+void refuse(httplib::Response& res, std::string_view event, Reason reason, const httplib::Request& req,
+            std::int64_t platformId = 0)
+{
+    const ReasonText& text = reasonText(reason);
+    LogFields fields{{"outcome", "refused"},
+                     {"reason", std::string(text.name)},
+                     {"status", std::to_string(text.status)},
+                     {"method", req.method},
+                     {"path", req.path}};
+    if (platformId != 0)
+        fields.emplace_back("platform", std::to_string(platformId));
+    logEvent(event, fields);
+    send(res, errorPage(reason));
+}
+
+// The origins that may frame a launched page: the platform's own, as its
+// issuer and its authorization endpoint name it.
+std::vector<std::string> frameOrigins(const Platform& platform)
+{
+    std::vector<std::string> origins;
+    for (const std::string& url : {platform.issuer, platform.authUrl}) {
+        const std::string origin = urlOrigin(url);
+        if (!origin.empty() && std::find(origins.begin(), origins.end(), origin) == origins.end())
+            origins.push_back(origin);
+    }
+    return origins;
+}
+
+} // namespace
+
+ToolServer::ToolServer(const ToolContext& context, const SigningKey& key, PageFolder page, const ServerLimits& limits)
+    : m_context(context)
+    , m_key(key)
+    , m_page(std::move(page))
+    , m_limits(limits)
+    , m_server(std::make_unique<httplib::Server>())
+{
+    m_server->set_payload_max_length(m_limits.bodyMaxBytes);
+    m_server->set_read_timeout(m_limits.readTimeout);
+    m_server->set_write_timeout(m_limits.writeTimeout);
+    m_server->set_keep_alive_timeout(m_limits.keepAliveTimeout.count());
+    route();
+}
+
+ToolServer::~ToolServer() = default;
+
+bool ToolServer::bind(const std::string& host, int port)
+{
+    return m_server->bind_to_port(host, port);
+}
+
+void ToolServer::run()
+{
+    m_server->listen_after_bind();
+}
+
+void ToolServer::stop()
+{
+    m_server->stop();
+}
+
+void ToolServer::route()
+{
+    // Each header line is bounded by the library; their number and sum here.
+    m_server->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+        std::size_t bytes = 0;
+        for (const auto& [name, value] : req.headers)
+            bytes += name.size() + value.size();
+        if (req.headers.size() <= m_limits.headerCountMax && bytes <= m_limits.headerMaxBytes)
+            return httplib::Server::HandlerResponse::Unhandled;
+        refuse(res, "request", Reason::HeadersTooLarge, req);
+        return httplib::Server::HandlerResponse::Handled;
+    });
+
+    m_server->Get("/.well-known/jwks.json",
+                  [this](const httplib::Request&, httplib::Response& res) { answerJwks(res); });
+    m_server->Get("/login", [this](const httplib::Request& req, httplib::Response& res) { answerLogin(req, res); });
+    m_server->Post("/login", [this](const httplib::Request& req, httplib::Response& res) { answerLogin(req, res); });
+    // Read apart from the library's form parser, which refuses forms over
+    // a fixed 8 KiB that a platform's id_token can pass; the body's bound
+    // is the server's.
+    m_server->Post("/launch",
+                   [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
+                       answerLaunch(req, res, reader);
+                   });
+    m_server->Get(".*", [this](const httplib::Request& req, httplib::Response& res) { answerFile(req, res); });
+
+    // What the library answers itself (no route, a body over the bound, a
+    // request it cannot read) gets the same page and log line.
+    m_server->set_error_handler(
+        httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
+            if (!res.body.empty())
+                return httplib::Server::HandlerResponse::Unhandled;
+            Reason reason = Reason::BadRequest;
+            if (res.status == 404 || res.status == 405)
+                reason = Reason::NotFound;
+            else if (res.status == 413)
+                reason = Reason::BodyTooLarge;
+            else if (res.status >= 500)
+                reason = Reason::InternalError;
+            const int status = res.status;
+            refuse(res, "request", reason, req);
+            // The library's status stands where it is more precise than ours.
+            res.status = status;
+            return httplib::Server::HandlerResponse::Handled;
+        }));
+    m_server->set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr error) {
+        std::string what = "unknown";
+        try {
+            std::rethrow_exception(std::move(error));
+        } catch (const std::exception& e) {
+            what = e.what();
+        } catch (...) {
+        }
+        logEvent("error", {{"path", req.path}, {"what", what}});
+        send(res, errorPage(Reason::InternalError));
+    });
+}
+
+void ToolServer::answerJwks(httplib::Response& res) const
+{
+    const nlohmann::json jwks = {{"keys", {publicJwk(m_key)}}};
+    res.set_header("Cache-Control", "max-age=300");
+    res.set_content(jwks.dump(), "application/json");
+}
+
+void ToolServer::answerLogin(const httplib::Request& req, httplib::Response& res) const
+{
+    const LoginRequest request{req.get_param_value("iss"),
+                               req.get_param_value("login_hint"),
+                               req.get_param_value("target_link_uri"),
+                               req.get_param_value("lti_message_hint"),
+                               req.get_param_value("client_id"),
+                               req.get_param_value("lti_deployment_id")};
+    const LoginAnswer answer = initiateLogin(request, m_context);
+    if (answer.reason != Reason::Accepted)
+        return refuse(res, "login", answer.reason, req, answer.platformId);
+    logEvent("login", {{"outcome", "redirected"}, {"platform", std::to_string(answer.platformId)}});
+    res.status = 302;
+    res.set_header("Location", answer.location);
+    res.set_header("Set-Cookie", answer.setCookie);
+    res.set_header("Cache-Control", "no-store");
+}
+
+void ToolServer::answerLaunch(const httplib::Request& req, httplib::Response& res,
+                              const httplib::ContentReader& reader) const
+{
+    if (!req.get_header_value("Content-Type").starts_with("application/x-www-form-urlencoded"))
+        return refuse(res, "launch", Reason::LaunchFormIncomplete, req);
+    // The reader stops at the server's bound, or at a client too slow.
+    std::string body;
+    const bool whole = reader([this, &body](const char* data, std::size_t length) {
+        body.append(data, length);
+        return body.size() <= m_limits.bodyMaxBytes;
+    });
+    if (!whole) {
+        const bool tooLarge = req.get_header_value<std::uint64_t>("Content-Length") > m_limits.bodyMaxBytes
+            || body.size() > m_limits.bodyMaxBytes;
+        return refuse(res, "launch", tooLarge ? Reason::BodyTooLarge : Reason::BadRequest, req);
+    }
+    httplib::Params form;
+    httplib::detail::parse_query_text(body, form);
+    const auto field = [&form](const char* name) {
+        const auto found = form.find(name);
+        return found != form.end() ? found->second : std::string();
+    };
+    const LaunchForm launchForm{field("id_token"), field("state"), req.get_header_value("Cookie")};
+
+    const Launch launched = launch(launchForm, m_context);
+    if (launched.reason != Reason::Accepted)
+        return refuse(res, "launch", launched.reason, req, launched.platform.id);
+
+    logEvent("launch",
+             {{"outcome", "accepted"},
+              {"platform", std::to_string(launched.platform.id)},
+              {"message_type", launched.messageType}});
+    send(res, m_page.launchedPage(launched.playToken, frameOrigins(launched.platform)));
+    res.set_header("Set-Cookie", forgetBinding(launchForm.state, urlPath(m_context.urls.launch)));
+}
+
+void ToolServer::answerFile(const httplib::Request& req, httplib::Response& res) const
+{
+    const bool acceptsGzip = req.get_header_value("Accept-Encoding").find("gzip") != std::string::npos;
+    if (const std::optional<Answer> file = m_page.file(req.path, acceptsGzip))
+        return send(res, *file);
+    refuse(res, "request", Reason::NotFound, req);
+}
+
+int serve(const Config& config, Store& store, const SigningKey& key)
+{
+    // SIGINT and SIGTERM go to one thread that stops the server, rather
+    // than to a handler that would interrupt a request.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    JwksCache jwks(httpFetcher(), JWKS_REFETCH_BOUND);
+    const ToolContext context{store, jwks, toolUrls(config.baseUrl), systemNow, randomSecret};
+    store.purge(systemNow());
+    ToolServer server(context, key, PageFolder(config.pageFolder));
+    if (!server.bind(config.listen, config.port)) {
+        std::cerr << "zentrik-tool: cannot listen on " << config.listen << " port " << config.port << "\n";
+        return EXIT_CANNOT_LISTEN;
+    }
+    std::thread stopper([&server, &signals] {
+        int signal = 0;
+        sigwait(&signals, &signal);
+        server.stop();
+    });
+    logEvent("start", {{"listen", config.listen}, {"port", std::to_string(config.port)}, {"base_url", config.baseUrl}});
+    server.run();
+    stopper.join();
+    logEvent("stop", {});
+    return 0;
+}

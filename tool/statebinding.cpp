@@ -1,0 +1,53 @@
+#include "tool/statebinding.h"
+
+#include <openssl/crypto.h>
+
+#include <string_view>
+
+namespace {
+
+// One cookie per login, so two frames logging in at once do not undo each
+// other; each lives no longer than its state.
+std::string cookieName(const std::string& state)
+{
+    return "zentrik_login_" + state;
+}
+
+std::string cookie(const std::string& state, const std::string& value, long long maxAge, const std::string& path)
+{
+    return cookieName(state) + "=" + value + "; Max-Age=" + std::to_string(maxAge) + "; Path=" + path
+        + "; Secure; HttpOnly; SameSite=None; Partitioned";
+}
+
+} // namespace
+
+BrowserBinding bindBrowser(const std::string& state, const std::string& secret, std::chrono::seconds lifetime,
+                           const std::string& launchPath)
+{
+    return {secret, cookie(state, secret, lifetime.count(), launchPath)};
+}
+
+bool browserMatches(const std::string& state, const std::string& cookieHeader, const std::string& binding)
+{
+    // The Cookie header is name=value pairs split by "; " (RFC 6265 5.4).
+    const std::string wanted = cookieName(state) + "=";
+    std::string_view rest = cookieHeader;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find(';');
+        std::string_view pair = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        while (pair.starts_with(' '))
+            pair.remove_prefix(1);
+        if (pair.starts_with(wanted)) {
+            const std::string_view value = pair.substr(wanted.size());
+            return !binding.empty() && value.size() == binding.size()
+                && CRYPTO_memcmp(value.data(), binding.data(), binding.size()) == 0;
+        }
+    }
+    return false;
+}
+
+std::string forgetBinding(const std::string& state, const std::string& launchPath)
+{
+    return cookie(state, "", 0, launchPath);
+}
