@@ -12,7 +12,6 @@
 
 namespace {
 
-const std::string LTI_CLAIM = "https://purl.imsglobal.org/spec/lti/claim/";
 const std::string MESSAGE_TYPE = LTI_CLAIM + "message_type";
 const std::string VERSION = LTI_CLAIM + "version";
 const std::string DEPLOYMENT_ID = LTI_CLAIM + "deployment_id";

@@ -14,6 +14,10 @@ constexpr std::chrono::seconds ID_TOKEN_MAX_AGE{600};
 // through a whole game, and no longer.
 constexpr std::chrono::seconds PLAY_TOKEN_LIFETIME{std::chrono::hours(2)};
 
+// The names of an LTI message's own claims in its id_token begin with this
+// address, as platforms send them.
+inline const std::string LTI_CLAIM = "https://purl.imsglobal.org/spec/lti/claim/";
+
 constexpr const char* RESOURCE_LINK_REQUEST = "LtiResourceLinkRequest";
 constexpr const char* DEEP_LINKING_REQUEST = "LtiDeepLinkingRequest";
 

@@ -185,7 +185,6 @@ def main():
                 check(value in tool.sheet, "register did not print %s" % value)
 
             form = login(browser, tool, platform)
-            captured = [cookie for cookie in browser.jar if cookie.name.startswith("zentrik_login_")]
             status, headers, page = browser.request(form.action, form.fields)
             check(status == 200, "the launch answered %d: %s" % (status, page))
             play_token = page.split('name="zentrik-play-token" content="')[1].split('"')[0]
@@ -196,16 +195,9 @@ def main():
             check("zentrik-play-token" not in (headers["Set-Cookie"] or ""), "the play token went into a cookie")
 
             # The same form again: the launch made the browser forget its
-            # login; with the cookie captured before, the nonce is used.
+            # login. (A replay with the login's cookie, and a forged token,
+            # are the launch checks' own tests.)
             refused(browser.request(form.action, form.fields), 403, "state_other_browser")
-            check(len(captured) == 1, "one login cookie")
-            browser.jar.set_cookie(captured[0])
-            refused(browser.request(form.action, form.fields), 401, "nonce_used")
-            # Signed with another key under the platform's kid.
-            forged = login(browser, tool, platform)
-            claims = platform.claims(platform.users["child-1"], platform.requests[-1]["nonce"], form.action)
-            forged.fields["id_token"] = platform.id_token(claims, testplatform.new_key())
-            refused(browser.request(forged.action, forged.fields), 401, "signature_bad")
             # A login begun in one browser, launched in another.
             other = login(Browser(), tool, platform)
             refused(browser.request(other.action, other.fields), 403, "state_other_browser")
@@ -226,7 +218,7 @@ def main():
               "--check on a bad configuration: %d %s" % (bad.returncode, bad.stderr))
         good = tool.run("--check", "--pages", tool.pages)
         check(good.returncode == 0, "--check on a good configuration: %s" % good.stderr)
-    print("launch over HTTP: accepted once; replayed, forged, other browser and oversized refused")
+    print("launch over HTTP: accepted once; replayed, other browser and oversized refused")
 
 
 if __name__ == "__main__":

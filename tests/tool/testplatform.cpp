@@ -1,6 +1,7 @@
 #include "tests/tool/testplatform.h"
 
 #include "tool/base64url.h"
+#include "tool/launch.h"
 #include "tool/login.h"
 
 #include <httplib.h>
@@ -63,7 +64,6 @@ nlohmann::json TestPlatform::header() const
 
 nlohmann::json TestPlatform::claims(const Login& login) const
 {
-    const std::string lti = "https://purl.imsglobal.org/spec/lti/claim/";
     const std::int64_t seconds = now.time_since_epoch().count();
     return {
         {"iss", ISSUER},
@@ -72,12 +72,12 @@ nlohmann::json TestPlatform::claims(const Login& login) const
         {"iat", seconds},
         {"exp", seconds + 300},
         {"nonce", login.nonce},
-        {lti + "message_type", "LtiResourceLinkRequest"},
-        {lti + "version", "1.3.0"},
-        {lti + "deployment_id", DEPLOYMENT},
-        {lti + "target_link_uri", context.urls.target},
-        {lti + "roles", {"http://purl.imsglobal.org/vocab/lis/v2/membership#Learner"}},
-        {lti + "resource_link", {{"id", "link-1"}}},
+        {LTI_CLAIM + "message_type", "LtiResourceLinkRequest"},
+        {LTI_CLAIM + "version", "1.3.0"},
+        {LTI_CLAIM + "deployment_id", DEPLOYMENT},
+        {LTI_CLAIM + "target_link_uri", context.urls.target},
+        {LTI_CLAIM + "roles", {"http://purl.imsglobal.org/vocab/lis/v2/membership#Learner"}},
+        {LTI_CLAIM + "resource_link", {{"id", "link-1"}}},
     };
 }
 
