@@ -182,7 +182,7 @@ tool: web
 	mkdir -p $(TOOL_DATA)
 	@echo "The LTI tool: http://localhost:$(TOOL_PORT)/ (Ctrl+C ends); register a platform with"
 	@echo "  ./$(BUILD)/zentrik-tool register --data $(TOOL_DATA) --base-url http://localhost:$(TOOL_PORT) ..."
-	./$(BUILD)/zentrik-tool --port $(TOOL_PORT) --data $(TOOL_DATA) --pages $(WEB) \
+	./$(BUILD)/zentrik-tool --port $(TOOL_PORT) --data $(TOOL_DATA) --pages $(WASM)/lti \
 	    --base-url http://localhost:$(TOOL_PORT)
 
 # Lighthouse, pinned by its lock file, for the bench and the page's audits;

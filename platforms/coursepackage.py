@@ -1,11 +1,14 @@
 """Puts the page together as a learning platform's course package (SCORM):
 the folder a platform unpacks from the zip a teacher uploads, whose
-imsmanifest.xml names one activity, the game, and every file it needs.
+imsmanifest.xml names one activity, the game, and every file it needs; or,
+for the standard "lti", as the page folder that the LTI tool (zentrik-tool)
+serves, titled with the game's names in both languages, which the tool
+gives platforms as well.
 
     coursepackage.py SITE PROTOCOL_SCRIPT COURSE_SCRIPT SCHEMAS STANDARD DESKTOP_ENTRY OUTPUT
 
-SITE is the page's folder as the build puts it together. STANDARD is "1.2" or
-"2004"; SCHEMAS holds its schema files, which the package carries beside its
+SITE is the page's folder as the build puts it together. STANDARD is "1.2",
+"2004" or "lti"; SCHEMAS holds its schema files (none for "lti": "-"), which the package carries beside its
 manifest. OUTPUT is made afresh: index.html with the element COURSE_STANDARD
 (from PROTOCOL_SCRIPT, the constants of web/protocol.h) naming the standard,
 the page's switch, and before the program's script course.js, the constants
@@ -107,9 +110,12 @@ def named_files(site, page):
     return sorted(names)
 
 
+LTI = "lti"
+
+
 def main(site, constants, course, schemas, standard, entry, output):
-    if standard not in MANIFESTS:
-        fail("no standard %r: %s" % (standard, " or ".join(MANIFESTS)))
+    if standard not in MANIFESTS and standard != LTI:
+        fail("no standard %r: %s" % (standard, " or ".join(list(MANIFESTS) + [LTI])))
     with open(os.path.join(site, "index.html"), encoding="utf-8") as file:
         page = SERVED_ONLY.sub("", file.read())
     # A manifest's version is at most 20 characters: the release's, without a
@@ -122,8 +128,12 @@ def main(site, constants, course, schemas, standard, entry, output):
         constants = file.read()
     with open(course, encoding="utf-8") as file:
         course = file.read()
+    names = desktop_entry(entry)
+    title = escape("%s %s" % (names["Name[ja]"], names["Name"]))
     switch = '<meta name="%s" content="%s">\n' % (protocol(constants, "COURSE_STANDARD"), standard)
     page = page.replace("<title>", switch + "<title>", 1)
+    if standard == LTI:
+        page = re.sub(r"<title>[^<]*</title>", "<title>%s</title>" % title, page, count=1)
     # Deferred scripts run in order: the platform's listener stands before
     # the program reports to it.
     program = re.findall(r'<script src="[^"]+" defer></script>\n', page)
@@ -135,18 +145,22 @@ def main(site, constants, course, schemas, standard, entry, output):
     for name in files:
         os.makedirs(os.path.dirname(os.path.join(output, name)), exist_ok=True)
         shutil.copyfile(os.path.join(site, name), os.path.join(output, name))
+        # The tool serves a compressed copy where there is one, as a server does.
+        if standard == LTI and os.path.isfile(os.path.join(site, name + ".gz")):
+            shutil.copyfile(os.path.join(site, name + ".gz"), os.path.join(output, name + ".gz"))
     with open(os.path.join(output, "index.html"), "w", encoding="utf-8") as file:
         file.write(page)
     with open(os.path.join(output, "course.js"), "w", encoding="utf-8") as file:
         file.write(constants + course)
+    if standard == LTI:
+        return
     for name in sorted(os.listdir(schemas)):
         shutil.copyfile(os.path.join(schemas, name), os.path.join(output, name))
 
-    names = desktop_entry(entry)
     listed = "\n".join('      <file href="%s"/>' % escape(name) for name in ["index.html", "course.js"] + files)
     with open(os.path.join(output, "imsmanifest.xml"), "w", encoding="utf-8") as file:
         file.write(MANIFEST % dict(MANIFESTS[standard], release=escape(version[1]), files=listed,
-                                   title=escape("%s %s" % (names["Name[ja]"], names["Name"]))))
+                                   title=title))
 
 
 if __name__ == "__main__":

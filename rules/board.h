@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/scene.h"
+#include "design/alphabet.h"
 
 #include <array>
 #include <cstdint>
@@ -18,8 +19,6 @@ struct LetterRange {
     int16_t firstSlot;
     int16_t lastSlot;
 };
-
-constexpr int LETTER_COUNT = 26;
 
 extern const std::array<LetterRange, LETTER_COUNT> LETTERS;
 

@@ -1,6 +1,9 @@
 #include "tool/commandline.h"
 
+#include "tool/context.h"
+#include "tool/keyring.h"
 #include "tool/keys.h"
+#include "tool/registration.h"
 #include "tool/sqlitestore.h"
 
 #include <charconv>
@@ -13,13 +16,19 @@ constexpr const char* USAGE
     = "Usage: zentrik-tool --data DIR --pages DIR --base-url URL [--port N] [--listen ADDRESS] [--check]\n"
       "       zentrik-tool register --data DIR --base-url URL --issuer URL --client-id ID --auth-url URL\n"
       "                    --token-url URL --jwks-url URL --deployment ID [--deployment ID ...]\n"
+      "       zentrik-tool registration-url --data DIR --base-url URL\n"
+      "       zentrik-tool rotate-key --data DIR\n"
       "Serves the game's page to learning platforms by LTI 1.3.\n"
       "  --data DIR       the tool's own folder: its database and private key\n"
-      "  --pages DIR      the page folder make web builds (build-web)\n"
+      "  --pages DIR      the page folder make web builds for the tool (build-wasm/lti)\n"
       "  --base-url URL   the address platforms and browsers reach the tool at\n"
       "  --port N         the port to listen on (8080)\n"
       "  --listen ADDRESS the address to listen on (127.0.0.1; TLS is a proxy's in front)\n"
-      "  --check          say what is wrong with the configuration and stop\n";
+      "  --check          say what is wrong with the configuration and stop\n"
+      "register stores a platform registered by hand; registration-url prints the URL a platform\n"
+      "with LTI Dynamic Registration registers itself at (made on first use, kept in --data);\n"
+      "rotate-key publishes a new key that the tool signs with a day later (run it again after\n"
+      "that to retire the old one and publish the next).\n";
 
 std::string problemsText(const std::vector<std::string>& problems)
 {
@@ -51,8 +60,15 @@ CommandLine parseCommandLine(int argc, const char* const argv[])
     if (argc > 1 && std::string(argv[1]) == "register") {
         line.command = CommandLine::Command::Register;
         first = 2;
+    } else if (argc > 1 && std::string(argv[1]) == "registration-url") {
+        line.command = CommandLine::Command::RegistrationUrl;
+        first = 2;
+    } else if (argc > 1 && std::string(argv[1]) == "rotate-key") {
+        line.command = CommandLine::Command::RotateKey;
+        first = 2;
     }
     const bool registering = line.command == CommandLine::Command::Register;
+    const bool serving = line.command == CommandLine::Command::Serve;
     std::string data;
     std::string pages;
     std::string port;
@@ -63,7 +79,7 @@ CommandLine parseCommandLine(int argc, const char* const argv[])
                        {"--auth-url", &line.platform.authUrl},
                        {"--token-url", &line.platform.tokenUrl},
                        {"--jwks-url", &line.platform.jwksUrl}});
-    else
+    if (serving)
         values.insert({{"--pages", &pages}, {"--port", &port}, {"--listen", &line.config.listen}});
     for (int i = first; i < argc; ++i) {
         const std::string option = argv[i];
@@ -71,7 +87,7 @@ CommandLine parseCommandLine(int argc, const char* const argv[])
             line.command = CommandLine::Command::Help;
             return line;
         }
-        if (option == "--check" && !registering) {
+        if (option == "--check" && serving) {
             line.command = CommandLine::Command::Check;
             continue;
         }
@@ -106,10 +122,15 @@ std::optional<int> answerWithoutServing(const CommandLine& line)
         return 2;
     }
     std::vector<std::string> problems = configProblems(line.config);
+    // Registering, the registration URL and the key need no page folder and
+    // no port; the key no address either.
+    const bool rotating = line.command == CommandLine::Command::RotateKey;
+    if (line.command == CommandLine::Command::Register || line.command == CommandLine::Command::RegistrationUrl
+        || rotating)
+        std::erase_if(problems, [rotating](const std::string& p) {
+            return p.starts_with("--pages") || p.starts_with("--port") || (rotating && p.starts_with("--base-url"));
+        });
     if (line.command == CommandLine::Command::Register) {
-        // Registering needs no page folder and no port.
-        std::erase_if(problems,
-                      [](const std::string& p) { return p.starts_with("--pages") || p.starts_with("--port"); });
         const Platform& p = line.platform;
         for (const auto& [name, value] : {std::pair{"--issuer", p.issuer},
                                           {"--client-id", p.clientId},
@@ -132,9 +153,19 @@ std::optional<int> answerWithoutServing(const CommandLine& line)
         std::cout << "zentrik-tool: the configuration is good\n";
         return 0;
     }
-    if (line.command != CommandLine::Command::Register)
+    if (line.command == CommandLine::Command::Serve)
         return std::nullopt;
     try {
+        if (rotating) {
+            const Rotation rotation = rotateKey(line.config.dataFolder, systemNow());
+            std::cout << rotation.text;
+            return rotation.rotated ? 0 : 1;
+        }
+        if (line.command == CommandLine::Command::RegistrationUrl) {
+            std::cout << registrationUrl(line.config.baseUrl, loadOrCreateRegistrationSecret(line.config.dataFolder))
+                      << "\n";
+            return 0;
+        }
         SqliteStore store(line.config.dataFolder / "zentrik-tool.sqlite");
         const SigningKey key = loadOrCreateToolKey(line.config.dataFolder);
         const std::int64_t id = store.savePlatform(line.platform);

@@ -2,6 +2,8 @@
 
 #include "tool/page.h"
 
+#include <algorithm>
+#include <string_view>
 #include <unistd.h>
 
 ToolUrls toolUrls(const std::string& baseUrl)
@@ -22,7 +24,14 @@ std::string urlOrigin(const std::string& url)
         return "";
     const std::size_t hostEnd = url.find_first_of("/?#", hostStart);
     std::string origin = url.substr(0, hostEnd);
-    if (origin.size() == hostStart || origin.find_first_of("@ \t\"'<>;,") != std::string::npos)
+    // The origin goes into headers and policies as it is: printable ASCII
+    // only (a CR or LF would make the server drop the whole header), and
+    // none of the characters that end a source or a directive.
+    const auto unsafe = [](unsigned char c) {
+        return c <= ' ' || c >= 0x7f
+            || std::string_view("@\"'<>;,").find(static_cast<char>(c)) != std::string_view::npos;
+    };
+    if (origin.size() == hostStart || std::any_of(origin.begin(), origin.end(), unsafe))
         return "";
     return origin;
 }
@@ -48,16 +57,18 @@ std::vector<std::string> configProblems(const Config& config)
         problems.emplace_back("--data " + config.dataFolder.string() + " is not writable by the tool");
 
     if (config.pageFolder.empty())
-        problems.emplace_back("--pages names no page folder (make web builds build-web)");
+        problems.emplace_back("--pages names no page folder (make web builds build-wasm/lti)");
     else if (std::error_code error; !std::filesystem::is_regular_file(config.pageFolder / "index.html", error))
         problems.emplace_back("--pages " + config.pageFolder.string()
-                              + " has no index.html (make web builds build-web)");
+                              + " has no index.html (make web builds build-wasm/lti)");
     else if (PageFolder(config.pageFolder).policy().empty())
         problems.emplace_back("--pages " + config.pageFolder.string()
                               + "/index.html carries no Content-Security-Policy");
 
     const std::string origin = urlOrigin(config.baseUrl);
-    const std::string host = origin.substr(origin.find("//") + 2);
+    // An origin is scheme://host[:port]; none for an address that is not http or https.
+    const std::size_t scheme = origin.find("//");
+    const std::string host = scheme == std::string::npos ? "" : origin.substr(scheme + 2);
     if (config.baseUrl.empty())
         problems.emplace_back("--base-url names no address (the one platforms reach the tool at)");
     else if (origin.empty() || config.baseUrl.find_first_of("?#") != std::string::npos || config.baseUrl.ends_with("/"))

@@ -12,6 +12,11 @@ Seconds systemNow()
     return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
 }
 
+Instant systemInstant()
+{
+    return std::chrono::floor<std::chrono::milliseconds>(std::chrono::system_clock::now());
+}
+
 std::string randomSecret()
 {
     std::array<unsigned char, 32> bytes{};

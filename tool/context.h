@@ -1,14 +1,16 @@
 #pragma once
 
 #include "tool/config.h"
+#include "tool/fetcher.h"
 #include "tool/jwkscache.h"
 #include "tool/store.h"
 
 #include <functional>
 #include <string>
 
-// The clock, in whole seconds as JWTs count time.
+// The clock, in whole seconds as JWTs count time, and to the millisecond.
 using Clock = std::function<Seconds()>;
+using PreciseClock = std::function<Instant()>;
 // A fresh secret each call, unguessable: states, nonces, play tokens.
 using Random = std::function<std::string()>;
 
@@ -20,8 +22,14 @@ struct ToolContext {
     ToolUrls urls;
     Clock now;
     Random random;
+    // The network, for what the tool asks of platforms itself: a platform's
+    // configuration and registration, its access tokens and its gradebook.
+    AuthorizedFetcher fetch;
+    Poster post;
+    PreciseClock instant;
 };
 
 Seconds systemNow();
+Instant systemInstant();
 // 32 bytes from OpenSSL's generator, base64url.
 std::string randomSecret();

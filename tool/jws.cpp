@@ -19,3 +19,10 @@ std::optional<Jws> decodeJws(std::string_view token)
         return std::nullopt;
     return jws;
 }
+
+std::string signJws(const nlohmann::json& claims, const SigningKey& key)
+{
+    const nlohmann::json header = {{"alg", "RS256"}, {"typ", "JWT"}, {"kid", key.kid}};
+    const std::string signedPart = base64urlEncode(header.dump()) + "." + base64urlEncode(claims.dump());
+    return signedPart + "." + base64urlEncode(signRs256(key.key.get(), signedPart));
+}

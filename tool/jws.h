@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tool/keys.h"
+
 #include <nlohmann/json.hpp>
 
 #include <optional>
@@ -17,3 +19,7 @@ struct Jws {
 
 // Nothing unless the token is three base64url parts, the first two JSON objects.
 std::optional<Jws> decodeJws(std::string_view token);
+
+// The claims signed with the tool's key, RS256, its kid in the header: the
+// compact form a platform takes (a client assertion, a deep-linking answer).
+std::string signJws(const nlohmann::json& claims, const SigningKey& key);

@@ -18,7 +18,6 @@
 namespace {
 
 constexpr unsigned RSA_BITS = 2048;
-constexpr const char* KEY_FILE = "tool-key.pem";
 
 template <typename T, void (*Free)(T*)>
 struct Deleter {
@@ -73,16 +72,20 @@ SigningKey generateSigningKey()
     return {key, thumbprint(key.get())};
 }
 
-SigningKey loadOrCreateToolKey(const std::filesystem::path& dataFolder)
+std::optional<SigningKey> readKeyFile(const std::filesystem::path& path)
 {
-    const std::filesystem::path path = dataFolder / KEY_FILE;
-    if (std::FILE* file = std::fopen(path.c_str(), "re")) {
-        PKey key = own(PEM_read_PrivateKey(file, nullptr, nullptr, nullptr));
-        std::fclose(file);
-        if (!key || EVP_PKEY_get_base_id(key.get()) != EVP_PKEY_RSA)
-            throw std::runtime_error(path.string() + " holds no RSA private key");
-        return {key, thumbprint(key.get())};
-    }
+    std::FILE* file = std::fopen(path.c_str(), "re");
+    if (!file)
+        return std::nullopt;
+    PKey key = own(PEM_read_PrivateKey(file, nullptr, nullptr, nullptr));
+    std::fclose(file);
+    if (!key || EVP_PKEY_get_base_id(key.get()) != EVP_PKEY_RSA)
+        throw std::runtime_error(path.string() + " holds no RSA private key");
+    return SigningKey{key, thumbprint(key.get())};
+}
+
+SigningKey writeNewKeyFile(const std::filesystem::path& path)
+{
     SigningKey made = generateSigningKey();
     // Created with mode 0600 from the start, whatever the umask, so the
     // private key is never readable by anyone else, not even for a moment.
@@ -92,12 +95,21 @@ SigningKey loadOrCreateToolKey(const std::filesystem::path& dataFolder)
     std::FILE* file = ::fdopen(fd, "w");
     if (!file)
         ::close(fd);
-    const bool written = file && PEM_write_PrivateKey(file, made.key.get(), nullptr, nullptr, 0, nullptr, nullptr) == 1;
+    const bool written = file && PEM_write_PrivateKey(file, made.key.get(), nullptr, nullptr, 0, nullptr, nullptr) == 1
+        && std::fflush(file) == 0 && ::fsync(fd) == 0;
     if (!file || std::fclose(file) != 0 || !written) {
         std::filesystem::remove(path);
         throw std::runtime_error("cannot write " + path.string());
     }
     return made;
+}
+
+SigningKey loadOrCreateToolKey(const std::filesystem::path& dataFolder)
+{
+    const std::filesystem::path path = dataFolder / KEY_FILE;
+    if (std::optional<SigningKey> kept = readKeyFile(path))
+        return *kept;
+    return writeNewKeyFile(path);
 }
 
 nlohmann::json publicJwk(const SigningKey& key)
@@ -125,7 +137,9 @@ std::string publicKeyPem(const SigningKey& key)
 // builder (OSSL_PARAM_BLD, EVP_PKEY_fromdata): no key encoding of our own.
 PKey rsaKeyFromJwk(const nlohmann::json& jwk)
 {
-    if (!jwk.is_object() || jwk.value("kty", "") != "RSA" || !jwk.contains("n") || !jwk.contains("e")
+    // Compared as JSON, never converted: a kty of another type is no RSA key,
+    // not an exception.
+    if (!jwk.is_object() || !jwk.contains("kty") || jwk["kty"] != "RSA" || !jwk.contains("n") || !jwk.contains("e")
         || !jwk["n"].is_string() || !jwk["e"].is_string())
         return nullptr;
     if ((jwk.contains("use") && jwk["use"] != "sig") || (jwk.contains("alg") && jwk["alg"] != "RS256"))

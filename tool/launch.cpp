@@ -17,6 +17,8 @@ const std::string VERSION = LTI_CLAIM + "version";
 const std::string DEPLOYMENT_ID = LTI_CLAIM + "deployment_id";
 const std::string ROLES = LTI_CLAIM + "roles";
 const std::string RESOURCE_LINK = LTI_CLAIM + "resource_link";
+const std::string LAUNCH_PRESENTATION = LTI_CLAIM + "launch_presentation";
+const std::string TOOL_PLATFORM = LTI_CLAIM + "tool_platform";
 
 // A member's text; empty when absent or of another type.
 std::string text(const nlohmann::json& object, const std::string& name)
@@ -51,6 +53,39 @@ std::vector<std::string> audiences(const nlohmann::json& claims)
     return found;
 }
 
+// A member object's text; empty when either is absent or of another type.
+std::string text(const nlohmann::json& object, const std::string& name, const std::string& member)
+{
+    const auto found = object.find(name);
+    return found != object.end() && found->is_object() ? text(*found, member) : "";
+}
+
+// The line item to post scores to, where the platform lets the tool post them.
+std::string lineItem(const nlohmann::json& claims)
+{
+    const auto endpoint = claims.find(AGS_ENDPOINT_CLAIM);
+    if (endpoint == claims.end() || !endpoint->is_object())
+        return "";
+    const auto scopes = endpoint->find("scope");
+    if (scopes == endpoint->end() || !scopes->is_array()
+        || std::find(scopes->begin(), scopes->end(), AGS_SCORE_SCOPE) == scopes->end())
+        return "";
+    const std::string url = text(*endpoint, "lineitem");
+    return urlOrigin(url).empty() ? "" : url;
+}
+
+std::vector<std::string> pageOrigins(const nlohmann::json& claims)
+{
+    std::vector<std::string> origins;
+    for (const std::string& url :
+         {text(claims, LAUNCH_PRESENTATION, "return_url"), text(claims, TOOL_PLATFORM, "url")}) {
+        const std::string origin = urlOrigin(url);
+        if (!origin.empty())
+            origins.push_back(origin);
+    }
+    return origins;
+}
+
 } // namespace
 
 Launch launch(const LaunchForm& form, const ToolContext& context)
@@ -72,8 +107,19 @@ Launch launch(const LaunchForm& form, const ToolContext& context)
     const Seconds now = context.now();
     if (now >= state->expiresAt)
         return refuse(Reason::StateExpired);
-    if (!browserMatches(form.state, form.cookieHeader, state->browserBinding))
-        return refuse(Reason::StateOtherBrowser);
+    result.login = *state;
+    // The browser that began the login: by its cookie, or by what the
+    // platform's storage kept for it. A browser that keeps no cookie in the
+    // platform's frame first reads the storage back, or where the platform
+    // has none, begins the login again in a window of its own.
+    if (!browserMatches(form.state, form.cookieHeader, state->browserBinding)) {
+        if (!form.browserProof.empty() && !proofMatches(form.browserProof, state->browserBinding))
+            return refuse(Reason::StateOtherBrowser);
+        if (form.browserProof.empty() && hasBinding(form.state, form.cookieHeader))
+            return refuse(Reason::StateOtherBrowser);
+        if (form.browserProof.empty())
+            return refuse(state->storageTarget.empty() ? Reason::BrowserKeptNoCookie : Reason::BrowserCheckNeeded);
+    }
 
     // The signature, RS256 alone: never none, and never HS256, whose secret
     // an attacker would take from the platform's public key.
@@ -137,12 +183,19 @@ Launch launch(const LaunchForm& form, const ToolContext& context)
         return refuse(Reason::SubjectMissing);
     if (!claims.contains(ROLES) || !claims[ROLES].is_array())
         return refuse(Reason::RolesMissing);
-    if (result.messageType == DEEP_LINKING_REQUEST)
-        return refuse(Reason::DeepLinkingUnavailable);
+    // A teacher choosing the game in the content chooser: the answer goes
+    // back to the platform, and the launch names no resource link yet.
+    if (result.messageType == DEEP_LINKING_REQUEST) {
+        result.deepLinking = readDeepLinkingSettings(claims);
+        if (!result.deepLinking)
+            return refuse(Reason::DeepLinkingSettingsBad);
+    }
     if (claims.contains(RESOURCE_LINK) && claims[RESOURCE_LINK].is_object())
         result.resourceLinkId = text(claims[RESOURCE_LINK], "id");
-    if (result.resourceLinkId.empty())
+    if (result.resourceLinkId.empty() && !result.deepLinking)
         return refuse(Reason::ResourceLinkMissing);
+    result.lineItemUrl = lineItem(claims);
+    result.pageOrigins = pageOrigins(claims);
 
     // Act: the nonce used, and the play token, in one transaction; a
     // replayed token, or a second launch of it racing this one, finds the
@@ -151,7 +204,7 @@ Launch launch(const LaunchForm& form, const ToolContext& context)
     const std::string playToken = context.random();
     if (!context.store.completeLaunch(nonce, now + ID_TOKEN_MAX_AGE + CLOCK_LEEWAY,
                                       {sha256Hex(playToken), platform->id, result.deploymentId, result.userId,
-                                       result.resourceLinkId, now + PLAY_TOKEN_LIFETIME}))
+                                       result.resourceLinkId, now + PLAY_TOKEN_LIFETIME, result.lineItemUrl}))
         return refuse(Reason::NonceUsed);
     result.playToken = playToken;
     return result;

@@ -5,6 +5,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -13,6 +14,30 @@ LoginAnswer refusal(Reason reason)
     LoginAnswer answer;
     answer.reason = reason;
     return answer;
+}
+
+// "_parent", or a frame's name as a platform gives it; anything else is
+// not used.
+bool storageTargetUsable(const std::string& target)
+{
+    return target == "_parent"
+        || (!target.empty() && target.size() <= 64 && std::all_of(target.begin(), target.end(), [](char c) {
+               return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+           }));
+}
+
+// The same login initiation without the storage: a window of its own,
+// where the browser keeps the tool's cookie as a first party's.
+std::string restartUrl(const LoginRequest& request, const std::string& loginUrl)
+{
+    httplib::Params query{
+        {"iss", request.issuer}, {"login_hint", request.loginHint}, {"target_link_uri", request.targetLinkUri}};
+    for (const auto& [name, value] : {std::pair{"lti_message_hint", request.messageHint},
+                                      {"client_id", request.clientId},
+                                      {"lti_deployment_id", request.deploymentId}})
+        if (!value.empty())
+            query.emplace(name, value);
+    return loginUrl + "?" + httplib::detail::params_to_query_str(query);
 }
 
 } // namespace
@@ -41,7 +66,9 @@ LoginAnswer initiateLogin(const LoginRequest& request, const ToolContext& contex
     const std::string nonce = context.random();
     const std::string launchPath = urlPath(context.urls.launch);
     const BrowserBinding binding = bindBrowser(state, context.random(), LOGIN_STATE_LIFETIME, launchPath);
-    context.store.addLoginState({state, platform.id, nonce, binding.value, now + LOGIN_STATE_LIFETIME});
+    const std::string storageTarget = storageTargetUsable(request.storageTarget) ? request.storageTarget : "";
+    context.store.addLoginState({state, platform.id, nonce, binding.value, now + LOGIN_STATE_LIFETIME, storageTarget,
+                                 restartUrl(request, context.urls.login)});
 
     httplib::Params query{
         {"scope", "openid"},
@@ -57,6 +84,15 @@ LoginAnswer initiateLogin(const LoginRequest& request, const ToolContext& contex
     if (!request.messageHint.empty())
         query.emplace("lti_message_hint", request.messageHint);
     const char joint = platform.authUrl.find('?') == std::string::npos ? '?' : '&';
-    return {Reason::Accepted, platform.id, platform.authUrl + joint + httplib::detail::params_to_query_str(query),
-            binding.setCookie};
+    LoginAnswer answer{Reason::Accepted, platform.id,
+                       platform.authUrl + joint + httplib::detail::params_to_query_str(query), binding.setCookie};
+    if (!storageTarget.empty())
+        answer = {answer.reason, answer.platformId, answer.location, answer.setCookie,
+                  storageTarget, storageKey(state), binding.value,   urlOrigin(platform.authUrl)};
+    return answer;
+}
+
+std::string storageKey(const std::string& state)
+{
+    return "zentrik_login_" + state;
 }

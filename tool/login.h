@@ -18,6 +18,9 @@ struct LoginRequest {
     std::string messageHint;
     std::string clientId;
     std::string deploymentId;
+    // The platform's storage for the tool's frame, where it offers one:
+    // "_parent", or the name of a frame beside the tool's.
+    std::string storageTarget{};
 };
 
 struct LoginAnswer {
@@ -26,7 +29,16 @@ struct LoginAnswer {
     // The platform's authorization endpoint with the authentication request.
     std::string location;
     std::string setCookie;
+    // Where the platform offers its storage, the value to put there before
+    // the browser goes on to the location, for the launch to read back.
+    std::string storageTarget{};
+    std::string storageKey{};
+    std::string storageValue{};
+    std::string platformOrigin{};
 };
+
+// The key under which a login's binding is kept in the platform's storage.
+std::string storageKey(const std::string& state);
 
 // Finds the registration, keeps a fresh state and nonce tied to this
 // browser, and sends the browser to the platform's authorization endpoint.

@@ -1,5 +1,5 @@
 #include "tool/commandline.h"
-#include "tool/keys.h"
+#include "tool/keyring.h"
 #include "tool/server.h"
 #include "tool/sqlitestore.h"
 
@@ -12,8 +12,8 @@ int main(int argc, char* argv[])
         return *status;
     try {
         SqliteStore store(line.config.dataFolder / "zentrik-tool.sqlite");
-        const SigningKey key = loadOrCreateToolKey(line.config.dataFolder);
-        return serve(line.config, store, key);
+        KeyRing keys(line.config.dataFolder);
+        return serve(line.config, store, keys);
     } catch (const std::exception& error) {
         std::cerr << "zentrik-tool: " << error.what() << "\n";
         return 1;

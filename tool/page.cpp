@@ -1,5 +1,9 @@
 #include "tool/page.h"
 
+#include "tool/html.h"
+
+#include "web/protocol.h"
+
 #include <algorithm>
 #include <fstream>
 #include <map>
@@ -54,6 +58,15 @@ std::string PageFolder::policy() const
     const std::string index = readFile(m_folder / "index.html").value_or("");
     std::smatch match;
     return std::regex_search(index, match, META) ? match[1].str() : "";
+}
+
+std::string PageFolder::title() const
+{
+    // Written once, in the page's own index.html, like the policy.
+    static const std::regex TITLE(R"re(<title>([^<]*)</title>)re");
+    const std::string index = readFile(m_folder / "index.html").value_or("");
+    std::smatch match;
+    return std::regex_search(index, match, TITLE) ? decodeHtmlEntities(match[1].str()) : "";
 }
 
 std::optional<Answer> PageFolder::file(const std::string& requestPath, bool acceptsGzip) const

@@ -15,6 +15,10 @@ public:
 
     // The Content-Security-Policy the page's index.html carries; empty when none.
     std::string policy() const;
+    // The page's name as its index.html's <title> gives it, its character
+    // references read: what a platform shows a teacher for the game. Empty
+    // when none.
+    std::string title() const;
     // A file of the folder by its request path; nothing for a file that is
     // not there, hidden, or outside the folder.
     std::optional<Answer> file(const std::string& requestPath, bool acceptsGzip) const;
@@ -25,6 +29,3 @@ public:
 private:
     std::filesystem::path m_folder;
 };
-
-// The name of the meta element that hands the play token to the page.
-constexpr const char* PLAY_TOKEN_META = "zentrik-play-token";

@@ -15,6 +15,10 @@ enum class Reason {
     LaunchFormIncomplete,
     StateUnknown,
     StateExpired,
+    // No cookie came: the browser checks with the platform's storage, or
+    // begins the login again in a window of its own. Answers, not refusals.
+    BrowserCheckNeeded,
+    BrowserKeptNoCookie,
     StateOtherBrowser,
     TokenMalformed,
     AlgorithmRefused,
@@ -39,7 +43,23 @@ enum class Reason {
     SubjectMissing,
     RolesMissing,
     ResourceLinkMissing,
-    DeepLinkingUnavailable,
+    // A teacher choosing the game in the platform's content chooser.
+    DeepLinkingSettingsBad,
+    // A platform registering itself.
+    RegistrationSecretWrong,
+    RegistrationRequestIncomplete,
+    PlatformConfigurationUnavailable,
+    PlatformConfigurationBad,
+    PlatformIssuerMismatch,
+    RegistrationRefused,
+    RegistrationAnswerBad,
+    // The page's progress report.
+    PlayTokenMissing,
+    PlayTokenUnknown,
+    PlayTokenExpired,
+    ProgressMalformed,
+    ProgressOutOfOrder,
+    ProgressTooFast,
     // Anything else.
     NotFound,
     BodyTooLarge,

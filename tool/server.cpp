@@ -1,11 +1,18 @@
 #include "tool/server.h"
 
+#include "tool/browserpages.h"
+#include "tool/deeplinking.h"
 #include "tool/errorpage.h"
 #include "tool/fetcher.h"
 #include "tool/launch.h"
 #include "tool/log.h"
 #include "tool/login.h"
+#include "tool/progress.h"
+#include "tool/registration.h"
+#include "tool/scores.h"
 #include "tool/statebinding.h"
+
+#include "web/protocol.h"
 
 #include <httplib.h>
 
@@ -28,6 +35,14 @@ void send(httplib::Response& res, const Answer& answer)
     res.set_content(answer.body, answer.contentType);
 }
 
+// A request's path as the log may hold it: the registration URL's secret
+// left out.
+std::string loggedPath(const std::string& path)
+{
+    constexpr std::string_view REGISTER = "/register/";
+    return path.starts_with(REGISTER) ? std::string(REGISTER) + "..." : path;
+}
+
 void refuse(httplib::Response& res, std::string_view event, Reason reason, const httplib::Request& req,
             std::int64_t platformId = 0)
 {
@@ -36,7 +51,7 @@ void refuse(httplib::Response& res, std::string_view event, Reason reason, const
                      {"reason", std::string(text.name)},
                      {"status", std::to_string(text.status)},
                      {"method", req.method},
-                     {"path", req.path}};
+                     {"path", loggedPath(req.path)}};
     if (platformId != 0)
         fields.emplace_back("platform", std::to_string(platformId));
     logEvent(event, fields);
@@ -44,31 +59,36 @@ void refuse(httplib::Response& res, std::string_view event, Reason reason, const
 }
 
 // The origins that may frame a launched page: the platform's own, as its
-// issuer and its authorization endpoint name it.
-std::vector<std::string> frameOrigins(const Platform& platform)
+// issuer and its authorization endpoint name it, and as its signed message
+// names its pages (a platform whose courses live on the school's host while
+// its issuer is the maker's).
+std::vector<std::string> frameOrigins(const Launch& launched)
 {
     std::vector<std::string> origins;
-    for (const std::string& url : {platform.issuer, platform.authUrl}) {
-        const std::string origin = urlOrigin(url);
+    std::vector<std::string> named = {urlOrigin(launched.platform.issuer), urlOrigin(launched.platform.authUrl)};
+    named.insert(named.end(), launched.pageOrigins.begin(), launched.pageOrigins.end());
+    for (const std::string& origin : named)
         if (!origin.empty() && std::find(origins.begin(), origins.end(), origin) == origins.end())
             origins.push_back(origin);
-    }
     return origins;
 }
 
 } // namespace
 
-ToolServer::ToolServer(const ToolContext& context, const SigningKey& key, PageFolder page, const ServerLimits& limits)
+ToolServer::ToolServer(const ToolContext& context, KeyRing& keys, PageFolder page, const ServerLimits& limits,
+                       std::function<void()> scoreQueued)
     : m_context(context)
-    , m_key(key)
+    , m_keys(keys)
     , m_page(std::move(page))
     , m_limits(limits)
+    , m_scoreQueued(std::move(scoreQueued))
     , m_server(std::make_unique<httplib::Server>())
 {
     m_server->set_payload_max_length(m_limits.bodyMaxBytes);
     m_server->set_read_timeout(m_limits.readTimeout);
     m_server->set_write_timeout(m_limits.writeTimeout);
     m_server->set_keep_alive_timeout(m_limits.keepAliveTimeout.count());
+    m_server->new_task_queue = [threads = m_limits.threads] { return new httplib::ThreadPool(threads); };
     route();
 }
 
@@ -87,6 +107,11 @@ void ToolServer::run()
 void ToolServer::stop()
 {
     m_server->stop();
+}
+
+void ToolServer::acceptRegistrations(const std::filesystem::path& dataFolder)
+{
+    m_dataFolder = dataFolder;
 }
 
 void ToolServer::route()
@@ -113,6 +138,15 @@ void ToolServer::route()
                    [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
                        answerLaunch(req, res, reader);
                    });
+    m_server->Post(std::string("/") + PROGRESS_PATH,
+                   [this](const httplib::Request& req, httplib::Response& res) { answerProgress(req, res); });
+    // A platform registering itself; the path's secret keeps others out,
+    // and the log line names neither it nor the registration token.
+    m_server->Get(R"(/register/([^/]+))", [this](const httplib::Request& req, httplib::Response& res) {
+        const RegistrationRequest request{req.matches[1], req.get_param_value("openid_configuration"),
+                                          req.get_param_value("registration_token")};
+        send(res, answerRegistration(request, m_dataFolder, m_page.title(), m_context));
+    });
     m_server->Get(".*", [this](const httplib::Request& req, httplib::Response& res) { answerFile(req, res); });
 
     // What the library answers itself (no route, a body over the bound, a
@@ -142,14 +176,16 @@ void ToolServer::route()
             what = e.what();
         } catch (...) {
         }
-        logEvent("error", {{"path", req.path}, {"what", what}});
+        logEvent("error", {{"path", loggedPath(req.path)}, {"what", what}});
         send(res, errorPage(Reason::InternalError));
     });
 }
 
 void ToolServer::answerJwks(httplib::Response& res) const
 {
-    const nlohmann::json jwks = {{"keys", {publicJwk(m_key)}}};
+    nlohmann::json jwks = {{"keys", nlohmann::json::array()}};
+    for (const SigningKey& key : m_keys.published(m_context.now()))
+        jwks["keys"].push_back(publicJwk(key));
     res.set_header("Cache-Control", "max-age=300");
     res.set_content(jwks.dump(), "application/json");
 }
@@ -161,15 +197,26 @@ void ToolServer::answerLogin(const httplib::Request& req, httplib::Response& res
                                req.get_param_value("target_link_uri"),
                                req.get_param_value("lti_message_hint"),
                                req.get_param_value("client_id"),
-                               req.get_param_value("lti_deployment_id")};
+                               req.get_param_value("lti_deployment_id"),
+                               req.get_param_value("lti_storage_target")};
     const LoginAnswer answer = initiateLogin(request, m_context);
     if (answer.reason != Reason::Accepted)
         return refuse(res, "login", answer.reason, req, answer.platformId);
-    logEvent("login", {{"outcome", "redirected"}, {"platform", std::to_string(answer.platformId)}});
-    res.status = 302;
-    res.set_header("Location", answer.location);
+    // Where the platform offers its storage, the binding goes there too,
+    // from a page in the frame, before the browser goes on.
+    const bool storing = !answer.storageTarget.empty();
+    logEvent("login",
+             {{"outcome", storing ? "storing" : "redirected"}, {"platform", std::to_string(answer.platformId)}});
+    if (storing) {
+        send(res,
+             storageLoginPage({answer.storageTarget, answer.platformOrigin, answer.storageKey}, answer.storageValue,
+                              answer.location, m_context.random()));
+    } else {
+        res.status = 302;
+        res.set_header("Location", answer.location);
+        res.set_header("Cache-Control", "no-store");
+    }
     res.set_header("Set-Cookie", answer.setCookie);
-    res.set_header("Cache-Control", "no-store");
 }
 
 void ToolServer::answerLaunch(const httplib::Request& req, httplib::Response& res,
@@ -194,9 +241,23 @@ void ToolServer::answerLaunch(const httplib::Request& req, httplib::Response& re
         const auto found = form.find(name);
         return found != form.end() ? found->second : std::string();
     };
-    const LaunchForm launchForm{field("id_token"), field("state"), req.get_header_value("Cookie")};
+    const LaunchForm launchForm{field("id_token"), field("state"), req.get_header_value("Cookie"),
+                                field("browser_proof")};
 
     const Launch launched = launch(launchForm, m_context);
+    if (launched.reason == Reason::BrowserCheckNeeded || launched.reason == Reason::BrowserKeptNoCookie) {
+        const bool checking = launched.reason == Reason::BrowserCheckNeeded;
+        logEvent("launch",
+                 {{"outcome", checking ? "checking_storage" : "own_window"},
+                  {"platform", std::to_string(launched.platform.id)}});
+        const LoginState& login = launched.login;
+        return send(res,
+                    checking ? storageLaunchPage(
+                        {login.storageTarget, urlOrigin(launched.platform.authUrl), storageKey(login.state)},
+                        m_context.urls.launch, launchForm.idToken, launchForm.state, login.restartUrl,
+                        m_context.random())
+                             : ownWindowPage(login.restartUrl));
+    }
     if (launched.reason != Reason::Accepted)
         return refuse(res, "launch", launched.reason, req, launched.platform.id);
 
@@ -204,8 +265,34 @@ void ToolServer::answerLaunch(const httplib::Request& req, httplib::Response& re
              {{"outcome", "accepted"},
               {"platform", std::to_string(launched.platform.id)},
               {"message_type", launched.messageType}});
-    send(res, m_page.launchedPage(launched.playToken, frameOrigins(launched.platform)));
+    // A teacher's choice in the content chooser goes back to the platform;
+    // any other launch opens the game.
+    send(res,
+         launched.deepLinking ? deepLinkingPage(launched, m_page.title(), m_keys.signing(m_context.now()),
+                                                frameOrigins(launched), m_context)
+                              : m_page.launchedPage(launched.playToken, frameOrigins(launched)));
     res.set_header("Set-Cookie", forgetBinding(launchForm.state, urlPath(m_context.urls.launch)));
+}
+
+void ToolServer::answerProgress(const httplib::Request& req, httplib::Response& res) const
+{
+    const ProgressAnswer answer = takeProgress(req.get_header_value("Authorization"), req.body, m_context);
+    if (answer.reason != Reason::Accepted) {
+        refuse(res, "progress", answer.reason, req, answer.platformId);
+        if (answer.reason == Reason::ProgressTooFast) {
+            const auto seconds = std::chrono::ceil<std::chrono::seconds>(answer.retryAfter);
+            res.set_header("Retry-After", std::to_string(std::max<std::int64_t>(seconds.count(), 1)));
+        }
+        return;
+    }
+    logEvent("progress",
+             {{"outcome", "accepted"},
+              {"platform", std::to_string(answer.platformId)},
+              {"queued", answer.queued ? "yes" : "no"}});
+    if (answer.queued && m_scoreQueued)
+        m_scoreQueued();
+    res.status = 204;
+    res.set_header("Cache-Control", "no-store");
 }
 
 void ToolServer::answerFile(const httplib::Request& req, httplib::Response& res) const
@@ -216,7 +303,7 @@ void ToolServer::answerFile(const httplib::Request& req, httplib::Response& res)
     refuse(res, "request", Reason::NotFound, req);
 }
 
-int serve(const Config& config, Store& store, const SigningKey& key)
+int serve(const Config& config, Store& store, KeyRing& keys)
 {
     // SIGINT and SIGTERM go to one thread that stops the server, rather
     // than to a handler that would interrupt a request.
@@ -227,9 +314,23 @@ int serve(const Config& config, Store& store, const SigningKey& key)
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     JwksCache jwks(httpFetcher(), JWKS_REFETCH_BOUND);
-    const ToolContext context{store, jwks, toolUrls(config.baseUrl), systemNow, randomSecret};
+    const ToolContext context{
+        store, jwks, toolUrls(config.baseUrl), systemNow, randomSecret, httpAuthorizedFetcher(), httpPoster(), systemInstant};
     store.purge(systemNow());
-    ToolServer server(context, key, PageFolder(config.pageFolder));
+    // Scores go out on a thread of their own, starting with what a stopped
+    // tool left in the outbox.
+    ScoreSender sender(store, keys, httpPoster(), systemNow, randomSecret);
+    struct Sending {
+        ScoreSender& sender;
+        std::thread thread;
+        ~Sending()
+        {
+            sender.stop();
+            thread.join();
+        }
+    } sending{sender, std::thread([&sender] { sender.run(); })};
+    ToolServer server(context, keys, PageFolder(config.pageFolder), {}, [&sender] { sender.wake(); });
+    server.acceptRegistrations(config.dataFolder);
     if (!server.bind(config.listen, config.port)) {
         std::cerr << "zentrik-tool: cannot listen on " << config.listen << " port " << config.port << "\n";
         return EXIT_CANNOT_LISTEN;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "tool/context.h"
-#include "tool/keys.h"
+#include "tool/keyring.h"
 #include "tool/page.h"
 
 #include <chrono>
 #include <cstddef>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,8 +19,12 @@ struct Response;
 } // namespace httplib
 
 // What one request may cost the tool: its body, its headers, and how long a
-// slow client may keep a connection.
+// slow client may keep a connection; and how many connections it serves at
+// once. Each connection holds a thread while it is open, idle between a
+// browser's requests too, so a class of children's browsers needs many
+// more than the machine's cores.
 struct ServerLimits {
+    std::size_t threads = 64;
     std::size_t bodyMaxBytes = 64 * 1024;
     std::size_t headerCountMax = 64;
     std::size_t headerMaxBytes = 16 * 1024;
@@ -31,7 +37,9 @@ struct ServerLimits {
 // page's files, each request answered by one function.
 class ToolServer {
 public:
-    ToolServer(const ToolContext& context, const SigningKey& key, PageFolder page, const ServerLimits& limits = {});
+    // scoreQueued is called when a progress report put a score in the outbox.
+    ToolServer(const ToolContext& context, KeyRing& keys, PageFolder page, const ServerLimits& limits = {},
+               std::function<void()> scoreQueued = {});
     ~ToolServer();
     ToolServer(const ToolServer&) = delete;
     ToolServer& operator=(const ToolServer&) = delete;
@@ -40,6 +48,9 @@ public:
     // Serves until stop().
     void run();
     void stop();
+    // Lets platforms register themselves at the registration URL whose
+    // secret the data folder keeps; until then no registration URL works.
+    void acceptRegistrations(const std::filesystem::path& dataFolder);
 
 private:
     void route();
@@ -47,14 +58,17 @@ private:
     void answerJwks(httplib::Response& res) const;
     void answerLogin(const httplib::Request& req, httplib::Response& res) const;
     void answerLaunch(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) const;
+    void answerProgress(const httplib::Request& req, httplib::Response& res) const;
     void answerFile(const httplib::Request& req, httplib::Response& res) const;
 
     const ToolContext& m_context;
-    const SigningKey& m_key;
+    KeyRing& m_keys;
     PageFolder m_page;
+    std::filesystem::path m_dataFolder;
     ServerLimits m_limits;
+    std::function<void()> m_scoreQueued;
     std::unique_ptr<httplib::Server> m_server;
 };
 
 // Serves with the configuration until SIGINT or SIGTERM; the exit status.
-int serve(const Config& config, Store& store, const SigningKey& key);
+int serve(const Config& config, Store& store, KeyRing& keys);

@@ -62,6 +62,11 @@ std::int64_t Statement::number(int column) const
     return sqlite3_column_int64(m_statement, column);
 }
 
+bool Statement::isNull(int column) const
+{
+    return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+}
+
 void Statement::fail() const
 {
     throw std::runtime_error(std::string("SQLite: ") + sqlite3_errmsg(m_db));

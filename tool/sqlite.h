@@ -27,6 +27,7 @@ public:
     bool step();
     std::string text(int column) const;
     std::int64_t number(int column) const;
+    bool isNull(int column) const;
 
 private:
     [[noreturn]] void fail() const;

@@ -20,7 +20,7 @@ namespace {
 // The schema's history, oldest first: migration N brings the schema from
 // version N - 1 to N. A migration once released is never edited; a change
 // is a new row.
-constexpr std::array<std::string_view, 1> MIGRATIONS = {
+constexpr std::array<std::string_view, 2> MIGRATIONS = {
     R"(CREATE TABLE platforms (
            id INTEGER PRIMARY KEY,
            issuer TEXT NOT NULL,
@@ -54,6 +54,36 @@ constexpr std::array<std::string_view, 1> MIGRATIONS = {
            resource_link_id TEXT NOT NULL,
            expires_at INTEGER NOT NULL);
        CREATE INDEX play_tokens_expiry ON play_tokens (expires_at);)",
+    // The gradebook: each launch's line item and progress, the best each
+    // user's line item was given, and the outbox of scores until sent; and
+    // the login's other ways to the browser: the platform's storage, and
+    // the login begun again in a window of its own.
+    R"(ALTER TABLE login_states ADD COLUMN storage_target TEXT NOT NULL DEFAULT '';
+       ALTER TABLE login_states ADD COLUMN restart_url TEXT NOT NULL DEFAULT '';
+       ALTER TABLE play_tokens ADD COLUMN line_item_url TEXT NOT NULL DEFAULT '';
+       ALTER TABLE play_tokens ADD COLUMN built INTEGER NOT NULL DEFAULT -1;
+       ALTER TABLE play_tokens ADD COLUMN reported_at_ms BIGINT NOT NULL DEFAULT 0;
+       CREATE TABLE best_scores (
+           platform_id INTEGER NOT NULL REFERENCES platforms (id) ON DELETE CASCADE,
+           line_item_url TEXT NOT NULL,
+           user_id TEXT NOT NULL,
+           built INTEGER NOT NULL,
+           PRIMARY KEY (platform_id, line_item_url, user_id));
+       CREATE TABLE outbox (
+           id INTEGER PRIMARY KEY,
+           platform_id INTEGER NOT NULL REFERENCES platforms (id) ON DELETE CASCADE,
+           line_item_url TEXT NOT NULL,
+           user_id TEXT NOT NULL,
+           score_given INTEGER NOT NULL,
+           activity_progress TEXT NOT NULL,
+           score_timestamp TEXT NOT NULL,
+           state TEXT NOT NULL CHECK (state IN ('pending', 'sent', 'superseded', 'refused')),
+           attempts INTEGER NOT NULL DEFAULT 0,
+           due_at BIGINT NOT NULL,
+           refused_status INTEGER,
+           finished_at BIGINT);
+       CREATE INDEX outbox_due ON outbox (state, due_at);
+       CREATE INDEX outbox_finished ON outbox (finished_at);)",
 };
 
 std::int64_t epoch(Seconds time)
@@ -187,14 +217,17 @@ bool SqliteStore::hasDeployment(std::int64_t platformId, const std::string& depl
 void SqliteStore::addLoginState(const LoginState& state)
 {
     const std::scoped_lock lock(m_mutex);
-    Statement(
-        m_db,
-        "INSERT INTO login_states (state, platform_id, nonce, browser_binding, expires_at) VALUES (?, ?, ?, ?, ?)")
+    Statement(m_db,
+              "INSERT INTO login_states (state, platform_id, nonce, browser_binding, expires_at, storage_target, "
+              "restart_url) "
+              "VALUES (?, ?, ?, ?, ?, ?, ?)")
         .bind(state.state)
         .bind(state.platformId)
         .bind(state.nonce)
         .bind(state.browserBinding)
         .bind(epoch(state.expiresAt))
+        .bind(state.storageTarget)
+        .bind(state.restartUrl)
         .step();
 }
 
@@ -202,10 +235,12 @@ std::optional<LoginState> SqliteStore::loginState(const std::string& state)
 {
     const std::scoped_lock lock(m_mutex);
     Statement query(m_db,
-                    "SELECT state, platform_id, nonce, browser_binding, expires_at FROM login_states WHERE state = ?");
+                    "SELECT state, platform_id, nonce, browser_binding, expires_at, storage_target, restart_url "
+                    "FROM login_states WHERE state = ?");
     if (!query.bind(state).step())
         return std::nullopt;
-    return LoginState{query.text(0), query.number(1), query.text(2), query.text(3), fromEpoch(query.number(4))};
+    return LoginState{query.text(0), query.number(1), query.text(2), query.text(3), fromEpoch(query.number(4)),
+                      query.text(5), query.text(6)};
 }
 
 bool SqliteStore::completeLaunch(const std::string& nonce, Seconds nonceExpiresAt, const PlayToken& token)
@@ -217,14 +252,15 @@ bool SqliteStore::completeLaunch(const std::string& nonce, Seconds nonceExpiresA
     if (sqlite3_changes(m_db) == 0)
         return false;
     Statement(m_db,
-              "INSERT INTO play_tokens (token_hash, platform_id, deployment_id, user_id, resource_link_id, expires_at) "
-              "VALUES (?, ?, ?, ?, ?, ?)")
+              "INSERT INTO play_tokens (token_hash, platform_id, deployment_id, user_id, resource_link_id, expires_at, "
+              "line_item_url) VALUES (?, ?, ?, ?, ?, ?, ?)")
         .bind(token.tokenHash)
         .bind(token.platformId)
         .bind(token.deploymentId)
         .bind(token.userId)
         .bind(token.resourceLinkId)
         .bind(epoch(token.expiresAt))
+        .bind(token.lineItemUrl)
         .step();
     transaction.commit();
     return true;
@@ -233,14 +269,122 @@ bool SqliteStore::completeLaunch(const std::string& nonce, Seconds nonceExpiresA
 std::optional<PlayToken> SqliteStore::playToken(const std::string& tokenHash)
 {
     const std::scoped_lock lock(m_mutex);
-    Statement query(
-        m_db,
-        "SELECT token_hash, platform_id, deployment_id, user_id, resource_link_id, expires_at FROM play_tokens "
-        "WHERE token_hash = ?");
+    Statement query(m_db,
+                    "SELECT token_hash, platform_id, deployment_id, user_id, resource_link_id, expires_at, "
+                    "line_item_url, built, reported_at_ms FROM play_tokens WHERE token_hash = ?");
     if (!query.bind(tokenHash).step())
         return std::nullopt;
-    return PlayToken{query.text(0), query.number(1), query.text(2),
-                     query.text(3), query.text(4),   fromEpoch(query.number(5))};
+    return PlayToken{query.text(0),
+                     query.number(1),
+                     query.text(2),
+                     query.text(3),
+                     query.text(4),
+                     fromEpoch(query.number(5)),
+                     query.text(6),
+                     static_cast<int>(query.number(7)),
+                     Instant(std::chrono::milliseconds(query.number(8)))};
+}
+
+bool SqliteStore::saveProgress(const std::string& tokenHash, int built, Instant at, const Score& score)
+{
+    const std::scoped_lock lock(m_mutex);
+    Transaction transaction(m_db);
+    Statement(m_db, "UPDATE play_tokens SET built = ?, reported_at_ms = ? WHERE token_hash = ?")
+        .bind(built)
+        .bind(at.time_since_epoch().count())
+        .bind(tokenHash)
+        .step();
+    bool queued = false;
+    if (!score.lineItemUrl.empty()) {
+        // The best only ever rises: a worse or equal game changes nothing.
+        Statement best(m_db,
+                       "INSERT INTO best_scores (platform_id, line_item_url, user_id, built) VALUES (?, ?, ?, ?) "
+                       "ON CONFLICT (platform_id, line_item_url, user_id) DO UPDATE SET built = excluded.built "
+                       "WHERE excluded.built > best_scores.built");
+        best.bind(score.platformId).bind(score.lineItemUrl).bind(score.userId).bind(built).step();
+        queued = sqlite3_changes(m_db) > 0;
+    }
+    if (queued) {
+        // A score not yet sent says less than this one: the platform needs
+        // only the newest.
+        Statement(m_db,
+                  "UPDATE outbox SET state = 'superseded', finished_at = ? WHERE state = 'pending' "
+                  "AND platform_id = ? AND line_item_url = ? AND user_id = ?")
+            .bind(std::chrono::floor<std::chrono::seconds>(at).time_since_epoch().count())
+            .bind(score.platformId)
+            .bind(score.lineItemUrl)
+            .bind(score.userId)
+            .step();
+        Statement(m_db,
+                  "INSERT INTO outbox (platform_id, line_item_url, user_id, score_given, activity_progress, "
+                  "score_timestamp, state, due_at) VALUES (?, ?, ?, ?, ?, ?, 'pending', ?)")
+            .bind(score.platformId)
+            .bind(score.lineItemUrl)
+            .bind(score.userId)
+            .bind(score.scoreGiven)
+            .bind(score.activityProgress)
+            .bind(score.timestamp)
+            .bind(std::chrono::floor<std::chrono::seconds>(at).time_since_epoch().count())
+            .step();
+    }
+    transaction.commit();
+    return queued;
+}
+
+std::vector<Score> SqliteStore::dueScores(Seconds now, int limit)
+{
+    const std::scoped_lock lock(m_mutex);
+    Statement query(m_db,
+                    "SELECT id, platform_id, line_item_url, user_id, score_given, activity_progress, "
+                    "score_timestamp, attempts FROM outbox WHERE state = 'pending' AND due_at <= ? "
+                    "ORDER BY id LIMIT ?");
+    query.bind(epoch(now)).bind(limit);
+    std::vector<Score> due;
+    while (query.step())
+        due.push_back({query.number(0), query.number(1), query.text(2), query.text(3),
+                       static_cast<int>(query.number(4)), query.text(5), query.text(6),
+                       static_cast<int>(query.number(7))});
+    return due;
+}
+
+std::optional<Seconds> SqliteStore::nextScoreDue()
+{
+    const std::scoped_lock lock(m_mutex);
+    Statement query(m_db, "SELECT min(due_at) FROM outbox WHERE state = 'pending'");
+    query.step();
+    if (query.isNull(0))
+        return std::nullopt;
+    return fromEpoch(query.number(0));
+}
+
+void SqliteStore::scoreSent(std::int64_t id, Seconds now)
+{
+    const std::scoped_lock lock(m_mutex);
+    Statement(m_db, "UPDATE outbox SET state = 'sent', attempts = attempts + 1, finished_at = ? WHERE id = ?")
+        .bind(epoch(now))
+        .bind(id)
+        .step();
+}
+
+void SqliteStore::scoreRetry(std::int64_t id, Seconds due)
+{
+    const std::scoped_lock lock(m_mutex);
+    Statement(m_db, "UPDATE outbox SET attempts = attempts + 1, due_at = ? WHERE id = ? AND state = 'pending'")
+        .bind(epoch(due))
+        .bind(id)
+        .step();
+}
+
+void SqliteStore::scoreRefused(std::int64_t id, int status, Seconds now)
+{
+    const std::scoped_lock lock(m_mutex);
+    Statement(m_db,
+              "UPDATE outbox SET state = 'refused', attempts = attempts + 1, refused_status = ?, finished_at = ? "
+              "WHERE id = ?")
+        .bind(status)
+        .bind(epoch(now))
+        .bind(id)
+        .step();
 }
 
 void SqliteStore::purge(Seconds now)
@@ -249,5 +393,8 @@ void SqliteStore::purge(Seconds now)
     Transaction transaction(m_db);
     for (const char* table : {"login_states", "used_nonces", "play_tokens"})
         Statement(m_db, std::string("DELETE FROM ") + table + " WHERE expires_at <= ?").bind(epoch(now)).step();
+    Statement(m_db, "DELETE FROM outbox WHERE state <> 'pending' AND finished_at <= ?")
+        .bind(epoch(now - FINISHED_SCORES_KEPT))
+        .step();
     transaction.commit();
 }

@@ -27,6 +27,12 @@ public:
     std::optional<LoginState> loginState(const std::string& state) override;
     bool completeLaunch(const std::string& nonce, Seconds nonceExpiresAt, const PlayToken& token) override;
     std::optional<PlayToken> playToken(const std::string& tokenHash) override;
+    bool saveProgress(const std::string& tokenHash, int built, Instant at, const Score& score) override;
+    std::vector<Score> dueScores(Seconds now, int limit) override;
+    std::optional<Seconds> nextScoreDue() override;
+    void scoreSent(std::int64_t id, Seconds now) override;
+    void scoreRetry(std::int64_t id, Seconds due) override;
+    void scoreRefused(std::int64_t id, int status, Seconds now) override;
     void purge(Seconds now) override;
 
 private:

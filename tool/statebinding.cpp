@@ -2,6 +2,7 @@
 
 #include <openssl/crypto.h>
 
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -19,6 +20,30 @@ std::string cookie(const std::string& state, const std::string& value, long long
         + "; Secure; HttpOnly; SameSite=None; Partitioned";
 }
 
+// The state's cookie's value in a Cookie header, name=value pairs split by
+// "; " (RFC 6265 5.4); nothing when there is none.
+std::optional<std::string_view> bindingCookie(const std::string& state, const std::string& cookieHeader)
+{
+    const std::string wanted = cookieName(state) + "=";
+    std::string_view rest = cookieHeader;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find(';');
+        std::string_view pair = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        while (pair.starts_with(' '))
+            pair.remove_prefix(1);
+        if (pair.starts_with(wanted))
+            return pair.substr(wanted.size());
+    }
+    return std::nullopt;
+}
+
+bool equalSecrets(std::string_view value, const std::string& binding)
+{
+    return !binding.empty() && value.size() == binding.size()
+        && CRYPTO_memcmp(value.data(), binding.data(), binding.size()) == 0;
+}
+
 } // namespace
 
 BrowserBinding bindBrowser(const std::string& state, const std::string& secret, std::chrono::seconds lifetime,
@@ -29,22 +54,18 @@ BrowserBinding bindBrowser(const std::string& state, const std::string& secret, 
 
 bool browserMatches(const std::string& state, const std::string& cookieHeader, const std::string& binding)
 {
-    // The Cookie header is name=value pairs split by "; " (RFC 6265 5.4).
-    const std::string wanted = cookieName(state) + "=";
-    std::string_view rest = cookieHeader;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find(';');
-        std::string_view pair = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        while (pair.starts_with(' '))
-            pair.remove_prefix(1);
-        if (pair.starts_with(wanted)) {
-            const std::string_view value = pair.substr(wanted.size());
-            return !binding.empty() && value.size() == binding.size()
-                && CRYPTO_memcmp(value.data(), binding.data(), binding.size()) == 0;
-        }
-    }
-    return false;
+    const std::optional<std::string_view> value = bindingCookie(state, cookieHeader);
+    return value && equalSecrets(*value, binding);
+}
+
+bool hasBinding(const std::string& state, const std::string& cookieHeader)
+{
+    return bindingCookie(state, cookieHeader).has_value();
+}
+
+bool proofMatches(const std::string& proof, const std::string& binding)
+{
+    return equalSecrets(proof, binding);
 }
 
 std::string forgetBinding(const std::string& state, const std::string& launchPath)

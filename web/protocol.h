@@ -33,11 +33,21 @@ inline constexpr char HELD_FILES[] = "zentrik-files";
 inline constexpr char PROGRAM_FILE[] = "program.wasm"; // the WebAssembly's name there
 
 // The name of the <meta> whose content names the learning platform's
-// standard ("1.2" or "2004") where the page is a course package (made by
-// platforms/coursepackage.py): present, the page tells the platform's
-// runtime how far the child got (platforms/course.js) and registers no
-// service worker, for a platform's addresses change with every upload.
+// standard ("1.2" or "2004") where the page is a course package, or "lti"
+// where an LTI tool serves it (both made by platforms/coursepackage.py):
+// present, the page tells the platform how far the child got (the
+// package's course.js, which is platforms/course.js or platforms/lti.js)
+// and registers no service worker, for a package's addresses change with
+// every upload, and a launched page is opened from the platform each time.
 inline constexpr char COURSE_STANDARD[] = "zentrik-course";
+
+// Where the page was launched by a learning platform's LTI tool
+// (zentrik-tool), which reads these names as well: the <meta> whose content
+// is the launch's play token, and the address, relative to the page, where
+// platforms/lti.js reports progress with it. The tool posts the result to
+// the platform's gradebook; the page holds no credential of the platform's.
+inline constexpr char PLAY_TOKEN_META[] = "zentrik-play-token";
+inline constexpr char PROGRESS_PATH[] = "progress";
 
 // A move of the pad's pointer, as pad.js hands the moves on: MOVE_FIELDS
 // numbers a move.

@@ -9,10 +9,12 @@ and --check on a bad configuration.
 Exits 77 (skipped) where Debian's python3-jwt or python3-cryptography is
 missing."""
 
+import html
 import html.parser
 import http.cookiejar
 import json
 import os
+import re
 import socket
 import subprocess
 import sys
@@ -49,9 +51,16 @@ class NoRedirects(urllib.request.HTTPRedirectHandler):
         return None
 
 
+class KeepsNoCookie(http.cookiejar.DefaultCookiePolicy):
+    """A browser that refuses cookies in another site's frame, as WebKit does."""
+
+    def set_ok(self, cookie, request):
+        return False
+
+
 class Browser:
-    def __init__(self):
-        self.jar = http.cookiejar.CookieJar(LocalhostIsSecure())
+    def __init__(self, keeps_cookies=True):
+        self.jar = http.cookiejar.CookieJar(LocalhostIsSecure() if keeps_cookies else KeepsNoCookie())
         self.opener = urllib.request.build_opener(urllib.request.HTTPCookieProcessor(self.jar), NoRedirects)
 
     def request(self, url, form=None, body=None):
@@ -105,11 +114,13 @@ class Tool:
         for _ in range(5):
             self.port = free_port()
             self.base = "http://localhost:%d" % self.port
-            registered = self.run("register", "--issuer", platform.issuer, "--client-id", platform.client_id,
-                                  "--auth-url", platform.auth_url, "--token-url", platform.token_url,
-                                  "--jwks-url", platform.jwks_url, "--deployment", platform.deployment_id)
-            check(registered.returncode == 0, "register failed: %s" % registered.stderr)
-            self.sheet = registered.stdout
+            # No platform: one registers itself later, by Dynamic Registration.
+            if platform:
+                registered = self.run("register", "--issuer", platform.issuer, "--client-id", platform.client_id,
+                                      "--auth-url", platform.auth_url, "--token-url", platform.token_url,
+                                      "--jwks-url", platform.jwks_url, "--deployment", platform.deployment_id)
+                check(registered.returncode == 0, "register failed: %s" % registered.stderr)
+                self.sheet = registered.stdout
             self.process = subprocess.Popen(
                 [TOOL, "--port", str(self.port), "--data", self.data, "--pages", self.pages, "--base-url", self.base],
                 stdout=self.log, stderr=self.log)
@@ -144,12 +155,12 @@ class Tool:
         check(status == 0, "the tool ended with status %d: %s" % (status, self.log_text()[-2000:]))
 
 
-def login(browser, tool, platform):
+def login(browser, tool, platform, message_hint="m1"):
     """The platform's login initiation, then its authorization endpoint: the
     form it has the browser post to the tool."""
     query = urllib.parse.urlencode({"iss": platform.issuer, "login_hint": "child-1",
                                     "target_link_uri": tool.base + "/launch", "client_id": platform.client_id,
-                                    "lti_deployment_id": platform.deployment_id, "lti_message_hint": "m1"})
+                                    "lti_deployment_id": platform.deployment_id, "lti_message_hint": message_hint})
     status, headers, _ = browser.request(tool.base + "/login?" + query)
     check(status == 302, "login initiation answered %d" % status)
     cookie = headers["Set-Cookie"]
@@ -162,6 +173,60 @@ def login(browser, tool, platform):
     form = FormReader(text)
     check(form.action == tool.base + "/launch", "the platform posts to %s" % form.action)
     return form
+
+
+def data_attributes(page):
+    return dict(re.findall(r' data-([a-z-]+)="([^"]*)"', page))
+
+
+def without_cookies(tool, platform):
+    """A browser that keeps no cookie in the platform's frame. Where the
+    platform offers its storage, the login's page puts the binding there and
+    the launch's page reads it back and posts it (the platform's storage
+    played here by a dictionary); a wrong value is refused. Where it offers
+    none, the launch offers the same login in a window of its own."""
+    browser = Browser(keeps_cookies=False)
+    query = urllib.parse.urlencode({"iss": platform.issuer, "login_hint": "child-1",
+                                    "target_link_uri": tool.base + "/launch", "client_id": platform.client_id,
+                                    "lti_storage_target": "_parent"})
+    status, headers, page = browser.request(tool.base + "/login?" + query)
+    login = {name: html.unescape(value) for name, value in data_attributes(page).items()}
+    check(status == 200 and login.get("storage-target") == "_parent" and login.get("platform-origin") == platform.origin,
+          "the login with the platform's storage answered %d: %s" % (status, page))
+    check("'nonce-" in headers["Content-Security-Policy"] and "unsafe-inline" not in headers["Content-Security-Policy"],
+          "the storage page's policy: %s" % headers["Content-Security-Policy"])
+    storage = {login["key"]: login["value"]}
+    status, _, text = browser.request(login["next"])
+    form = FormReader(text)
+    status, _, page = browser.request(form.action, form.fields)
+    check(status == 200 and "browser_proof" in page, "the launch without a cookie answered %d: %s" % (status, page))
+    check(data_attributes(page)["key"] == login["key"], "the launch reads another key than the login put")
+    checked = FormReader(page)
+    refused(browser.request(checked.action, dict(checked.fields, browser_proof="forged")), 403, "state_other_browser")
+    status, _, page = browser.request(checked.action, dict(checked.fields, browser_proof=storage[login["key"]]))
+    check(status == 200 and 'name="zentrik-play-token"' in page, "the launch with the storage's value: %s" % page)
+
+    form = login_form_without_cookie(browser, tool, platform)
+    restart = own_window(browser.request(form.action, form.fields))
+    check(restart["iss"] == [platform.issuer] and restart["login_hint"] == ["child-1"],
+          "the own window begins another login: %s" % restart)
+
+
+def own_window(answer):
+    """A launch nothing ties to this browser: refused, with the same login
+    to begin in a window of its own; the login's query."""
+    status, _, page = answer
+    link = re.search(r'<a href="([^"]+)" target="_blank"', page)
+    check(status == 403 and "browser_kept_no_cookie" in page and link,
+          "a launch with no cookie answered %d: %s" % (status, page[-300:]))
+    return urllib.parse.parse_qs(urllib.parse.urlsplit(html.unescape(link[1])).query)
+
+
+def login_form_without_cookie(browser, tool, platform):
+    query = urllib.parse.urlencode({"iss": platform.issuer, "login_hint": "child-1",
+                                    "target_link_uri": tool.base + "/launch", "client_id": platform.client_id})
+    _, headers, _ = browser.request(tool.base + "/login?" + query)
+    return FormReader(browser.request(headers["Location"])[2])
 
 
 def refused(answer, status, reason):
@@ -197,13 +262,16 @@ def main():
             # The same form again: the launch made the browser forget its
             # login. (A replay with the login's cookie, and a forged token,
             # are the launch checks' own tests.)
-            refused(browser.request(form.action, form.fields), 403, "state_other_browser")
-            # A login begun in one browser, launched in another.
+            own_window(browser.request(form.action, form.fields))
+            # A login begun in one browser, launched in another: nothing ties
+            # it to this one, which may only begin a login of its own.
             other = login(Browser(), tool, platform)
-            refused(browser.request(other.action, other.fields), 403, "state_other_browser")
+            own_window(browser.request(other.action, other.fields))
             # A body over the bound.
             status, _, _ = browser.request(form.action, body=b"id_token=" + b"a" * 200_000)
             check(status == 413, "a body over the bound answered %d" % status)
+
+            without_cookies(tool, platform)
 
             log = tool.log_text()
             check("event=launch outcome=accepted" in log, "no log line for the launch: %s" % log)

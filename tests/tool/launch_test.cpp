@@ -59,7 +59,8 @@ const std::vector<Case> CASES = {
     // clang-format off
     {"Good",                 Reason::Accepted,                [](Launching&) {}},
     {"AudListWithAzp",       Reason::Accepted,                [](Launching& l) { l.claims["aud"] = {TestPlatform::CLIENT_ID, "other"}; l.claims["azp"] = TestPlatform::CLIENT_ID; }},
-    {"OtherBrowser",         Reason::StateOtherBrowser,       [](Launching& l) { l.cookie = "zentrik_login_x=y"; }},
+    {"OtherBrowser",         Reason::StateOtherBrowser,       [](Launching& l) { l.cookie.back() ^= 1; }},
+    {"NoCookieOwnWindow",    Reason::BrowserKeptNoCookie,     [](Launching& l) { l.cookie = "zentrik_login_x=y"; }},
     {"AlgNone",              Reason::AlgorithmRefused,        [](Launching& l) { l.header["alg"] = "none"; l.signer = Signer::Unsigned; }},
     {"Hs256WithPublicKey",   Reason::AlgorithmRefused,        [](Launching& l) { l.header["alg"] = "HS256"; l.signer = Signer::Hs256WithPublicKey; }},
     {"NoKid",                Reason::KidMissing,              [](Launching& l) { l.header.erase("kid"); }},
@@ -84,7 +85,7 @@ const std::vector<Case> CASES = {
     {"NoSub",                Reason::SubjectMissing,          [](Launching& l) { l.claims.erase("sub"); }},
     {"NoRoles",              Reason::RolesMissing,            [](Launching& l) { l.claims.erase(LTI_CLAIM + "roles"); }},
     {"NoResourceLinkId",     Reason::ResourceLinkMissing,     [](Launching& l) { l.claims[LTI_CLAIM + "resource_link"].erase("id"); }},
-    {"DeepLinkingNotYet",    Reason::DeepLinkingUnavailable,  [](Launching& l) { l.claims[LTI_CLAIM + "message_type"] = "LtiDeepLinkingRequest"; }},
+    {"DeepLinkingNoSettings", Reason::DeepLinkingSettingsBad, [](Launching& l) { l.claims[LTI_CLAIM + "message_type"] = "LtiDeepLinkingRequest"; }},
     // clang-format on
 };
 

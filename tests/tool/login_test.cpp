@@ -1,6 +1,7 @@
 #include "tests/tool/testplatform.h"
 
 #include "tool/errorpage.h"
+#include "tool/launch.h"
 #include "tool/log.h"
 #include "tool/login.h"
 #include "tool/page.h"
@@ -52,6 +53,42 @@ TEST(Login, UnknownOrIncompleteRefused)
               Reason::TargetLinkNotOurs);
     EXPECT_EQ(reason({"https://elsewhere.example", "hint", target, "", "", ""}), Reason::IssuerUnknown);
     EXPECT_EQ(reason({TestPlatform::ISSUER, "hint", target, "", "other-client", ""}), Reason::ClientUnknown);
+}
+
+TEST(Login, WithoutTheCookieThePlatformsStorageOrAWindowOfItsOwnTiesTheBrowser)
+{
+    TestPlatform platform;
+    const LoginAnswer answer = initiateLogin(
+        {TestPlatform::ISSUER, "hint", platform.context.urls.target, "m", "", "", "_parent"}, platform.context);
+    ASSERT_EQ(answer.storageTarget, "_parent");
+    EXPECT_EQ(answer.platformOrigin, "https://platform.example");
+    httplib::Params query;
+    httplib::detail::parse_query_text(answer.location.substr(answer.location.find('?') + 1), query);
+    const std::string state = query.find("state")->second;
+    EXPECT_EQ(answer.storageKey, storageKey(state));
+    const LoginState kept = *platform.store.loginState(state);
+    EXPECT_EQ(answer.storageValue, kept.browserBinding);
+    // Begun again in a window of its own: the same login, without the storage.
+    EXPECT_EQ(kept.restartUrl,
+              "http://localhost:8080/login?iss=https%3A%2F%2Fplatform.example&login_hint=hint"
+              "&lti_message_hint=m&target_link_uri=http%3A%2F%2Flocalhost%3A8080%2Flaunch");
+    // A storage target that is no frame's name is not used.
+    EXPECT_TRUE(initiateLogin({TestPlatform::ISSUER, "hint", platform.context.urls.target, "", "", "", "x\"><script>"},
+                              platform.context)
+                    .storageTarget.empty());
+
+    TestPlatform::Login login{state, query.find("nonce")->second, ""};
+    const std::string idToken = platform.sign(platform.header(), platform.claims(login));
+    EXPECT_EQ(launch({idToken, state, ""}, platform.context).reason, Reason::BrowserCheckNeeded);
+    EXPECT_EQ(launch({idToken, state, "", "forged"}, platform.context).reason, Reason::StateOtherBrowser);
+    EXPECT_EQ(launch({idToken, state, "", kept.browserBinding}, platform.context).reason, Reason::Accepted);
+}
+
+TEST(Config, SaysWhatIsMissingAndNeverFailsOnIt)
+{
+    const std::vector<std::string> problems = configProblems(Config{});
+    EXPECT_TRUE(std::any_of(problems.begin(), problems.end(),
+                            [](const std::string& problem) { return problem.starts_with("--base-url"); }));
 }
 
 TEST(Page, LaunchedPageCarriesTheTokenAndOnlyThePlatformMayFrameIt)

@@ -1,5 +1,6 @@
 #include "tests/tool/testplatform.h"
 
+#include "tool/keyring.h"
 #include "tool/launch.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +22,11 @@ TEST(Store, MigratedOnceAndKeptAcrossOpenings)
     const std::filesystem::path file = folder.path / "tool.sqlite";
     {
         SqliteStore store(file);
-        EXPECT_EQ(store.schemaVersion(), 1);
+        EXPECT_EQ(store.schemaVersion(), 2);
         store.addDeployment(store.savePlatform({0, "https://p.example", "c", "a", "t", "j"}), "d");
     }
     SqliteStore store(file);
-    EXPECT_EQ(store.schemaVersion(), 1);
+    EXPECT_EQ(store.schemaVersion(), 2);
     ASSERT_EQ(store.platformsOf("https://p.example").size(), 1U);
     EXPECT_TRUE(store.hasDeployment(store.platformsOf("https://p.example")[0].id, "d"));
     EXPECT_EQ(mode(file), 0600U);
@@ -72,6 +73,41 @@ TEST(Keys, MadeOnFirstStartReadableByTheToolAloneAndKept)
     const nlohmann::json jwk = publicJwk(made);
     EXPECT_FALSE(jwk.contains("d"));
     EXPECT_TRUE(rsaKeyFromJwk(jwk));
+}
+
+TEST(Keys, ANewKeyIsPublishedADayBeforeItSignsAndTheOldOneKeptUntilItsTokensExpired)
+{
+    const TempFolder folder;
+    KeyRing keys(folder.path);
+    const Seconds now = systemNow();
+    const SigningKey first = keys.signing(now);
+    const auto kids = [&keys](Seconds at) {
+        std::vector<std::string> found;
+        for (const SigningKey& key : keys.published(at))
+            found.push_back(key.kid);
+        return found;
+    };
+    EXPECT_EQ(kids(now), std::vector<std::string>{first.kid});
+
+    // The ring, already running, sees the rotation. The next key's file
+    // tells when it was made: set to now, lest the clock tick meanwhile.
+    ASSERT_TRUE(rotateKey(folder.path, now).rotated);
+    std::filesystem::last_write_time(folder.path / NEXT_KEY_FILE, std::chrono::file_clock::from_sys(now));
+    const std::string next = kids(now).back();
+    EXPECT_EQ(kids(now), (std::vector<std::string>{first.kid, next}));
+    EXPECT_EQ(keys.signing(now + KEY_PUBLISHED_AHEAD - std::chrono::seconds(1)).kid, first.kid);
+    EXPECT_EQ(keys.signing(now + KEY_PUBLISHED_AHEAD).kid, next);
+    EXPECT_EQ(kids(now + KEY_PUBLISHED_AHEAD + OLD_KEY_KEPT - std::chrono::seconds(1)).size(), 2U);
+    EXPECT_EQ(kids(now + KEY_PUBLISHED_AHEAD + OLD_KEY_KEPT), std::vector<std::string>{next});
+
+    // Too early, nothing changes; later the next key becomes the key, and
+    // another is published.
+    EXPECT_FALSE(rotateKey(folder.path, now + KEY_PUBLISHED_AHEAD).rotated);
+    EXPECT_EQ(kids(now), (std::vector<std::string>{first.kid, next}));
+    ASSERT_TRUE(rotateKey(folder.path, now + KEY_PUBLISHED_AHEAD + OLD_KEY_KEPT + std::chrono::seconds(1)).rotated);
+    EXPECT_EQ(keys.signing(now).kid, next);
+    EXPECT_EQ(kids(now).size(), 2U);
+    EXPECT_EQ(mode(folder.path / NEXT_KEY_FILE), 0600U);
 }
 
 } // namespace

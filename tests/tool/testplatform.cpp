@@ -33,8 +33,22 @@ TestPlatform::TestPlatform()
               return url == JWKS_URL && jwks ? std::optional(jwks->dump()) : std::nullopt;
           },
           std::chrono::seconds(60))
-    , context{store, cache, toolUrls(BASE_URL), [this] { return now; },
-              [this] { return "secret-" + std::to_string(++secrets); }}
+    , context{store,
+              cache,
+              toolUrls(BASE_URL),
+              [this] { return now; },
+              [this] { return "secret-" + std::to_string(++secrets); },
+              [this](const std::string& url, const std::string& authorization) -> std::optional<std::string> {
+                  fetchedWith.push_back(authorization);
+                  const auto found = documents.find(url);
+                  return found != documents.end() ? std::optional(found->second) : std::nullopt;
+              },
+              [this](const std::string& url, const std::string& contentType, const std::string& body,
+                     const std::string& authorization) {
+                  posted.push_back({url, contentType, body, authorization});
+                  return answerPost ? answerPost(posted.back()) : PostReply{200, "{}", -1};
+              },
+              [this] { return instant; }}
 {
     platformId = store.savePlatform(
         {0, ISSUER, CLIENT_ID, "https://platform.example/auth", "https://platform.example/token", JWKS_URL});

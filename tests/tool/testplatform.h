@@ -8,8 +8,11 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 // A folder of the test's own under the system's temporary folder, so that
 // parallel runs from several build trees never meet; removed with its files.
@@ -53,7 +56,23 @@ public:
     SigningKey key = sharedKey();
     std::optional<nlohmann::json> jwks;
     int jwksFetches = 0;
+    // What the tool posted to the platform, and how the platform answers:
+    // a function of the test's, 200 with an empty object unless it sets one.
+    struct Posted {
+        std::string url;
+        std::string contentType;
+        std::string body;
+        std::string authorization;
+    };
+    std::vector<Posted> posted;
+    std::function<PostReply(const Posted&)> answerPost;
+    // Other fetches than the JWKS, by URL; a URL not there is not found.
+    // Each fetch's Authorization header, in order.
+    std::map<std::string, std::string> documents;
+    std::vector<std::string> fetchedWith;
     Seconds now = Seconds(std::chrono::seconds(1'800'000'000));
+    // The clock to the millisecond, for the page's reports; the test moves both.
+    Instant instant = now;
     int secrets = 0;
     SqliteStore store{":memory:"};
     JwksCache cache;
