@@ -14,6 +14,10 @@ import websocket
 from browser import ANSWER, Display, Driver, named, start, wait_until
 
 KEYS = {"Enter": 13}
+# What Chromium answers a question put to a frame's document that has just
+# gone: its context, or its process's session.
+FRAME_GONE = ("Cannot find context with specified id", "Execution context was destroyed",
+              "Inspected target navigated or closed", "Session with given id not found")
 
 
 class Chromium(Driver):
@@ -40,9 +44,19 @@ class Chromium(Driver):
         self.serial = 0
         self.unanswered = None
         self.events = []
-        self.context = None
+        # The frame evaluate() runs in (None: the top document), the session
+        # of each frame that runs in a process of its own, by frame id, and
+        # the commands whose answers nothing waits for.
+        self.frame_id = None
+        self.frame_sessions = {}
+        self.unheard = set()
         for domain in ("Page", "Runtime", "Log", "Network"):
             self.call(domain + ".enable")
+        # A frame of another site runs in a process of its own (site
+        # isolation), as a target of its own: attached as it starts and held
+        # there until it tells what it says and asks for, from its first
+        # request on.
+        self.call("Target.setAutoAttach", autoAttach=True, waitForDebuggerOnStart=True, flatten=True)
         self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
                   deviceScaleFactor=1, mobile=False)
         if desktop:
@@ -50,17 +64,54 @@ class Chromium(Driver):
             self.call("Page.bringToFront")
 
     def call(self, method, **params):
+        return self.call_in(None, method, **params)
+
+    def call_in(self, session, method, **params):
+        """A command to the page's target, or with `session` to a frame's."""
         self.drain()
         self.serial += 1
-        self.socket.send(json.dumps({"id": self.serial, "method": method, "params": params}))
+        # The driver's own commands may take the next numbers meanwhile.
+        serial = self.serial
+        self.socket.send(json.dumps(dict({"id": serial, "method": method, "params": params},
+                                         **({"sessionId": session} if session else {}))))
         deadline = time.monotonic() + ANSWER
         while True:
-            message = self.receive(deadline, named(method, params))
-            if message.get("id") == self.serial:
+            message = self.heard(deadline, named(method, params))
+            if message.get("id") == serial:
                 if "error" in message:
                     raise RuntimeError("%s: %s" % (method, message["error"]))
                 return message.get("result", {})
             self.events.append(message)
+
+    def heard(self, deadline, what):
+        """The next message for the caller, once the driver has done its own
+        part for it: a frame's target attached is told to report and to run."""
+        while True:
+            message = self.receive(deadline, what)
+            if message.get("id") in self.unheard:
+                self.unheard.discard(message["id"])
+                continue
+            params = message.get("params", {})
+            if message.get("method") == "Target.attachedToTarget":
+                session, target = params["sessionId"], params["targetInfo"]
+                if target["type"] == "iframe":
+                    self.frame_sessions[target["targetId"]] = session
+                    for domain in ("Runtime", "Log", "Network"):
+                        self.tell(session, domain + ".enable")
+                # Whatever else the page starts (a worker) runs on, unwatched.
+                if params["waitingForDebugger"]:
+                    self.tell(session, "Runtime.runIfWaitingForDebugger")
+            elif message.get("method") == "Target.detachedFromTarget":
+                self.frame_sessions = {frame: session for frame, session in self.frame_sessions.items()
+                                       if session != params["sessionId"]}
+            return message
+
+    def tell(self, session, method):
+        """A command to a session whose answer nothing waits for; they come
+        in the order sent."""
+        self.serial += 1
+        self.unheard.add(self.serial)
+        self.socket.send(json.dumps({"id": self.serial, "method": method, "params": {}, "sessionId": session}))
 
     def send(self, method, **params):
         """Sends a command without waiting for its answer: many can be on
@@ -73,7 +124,7 @@ class Chromium(Driver):
         """Waits for the answers to everything sent so far."""
         deadline = time.monotonic() + ANSWER
         while self.unanswered:
-            message = self.receive(deadline, "the commands sent before")
+            message = self.heard(deadline, "the commands sent before")
             if "error" in message:
                 raise RuntimeError(message["error"])
             if message.get("id") == self.unanswered:
@@ -132,38 +183,67 @@ class Chromium(Driver):
         return True
 
     def frame(self, index):
-        self.context = None
+        self.frame_id = None
         if index is None:
             return
-        # A frame of another site would be a target of its own; one of this
-        # site runs in the page's process, with its contexts among the page's.
-        frame = self.call("Page.getFrameTree")["frameTree"]["childFrames"][index]["frame"]["id"]
-        gone = {event["params"]["executionContextId"] for event in self.events
-                if event.get("method") == "Runtime.executionContextDestroyed"}
-        contexts = [event["params"]["context"]["id"] for event in self.events
-                    if event.get("method") == "Runtime.executionContextCreated"
-                    and event["params"]["context"]["auxData"].get("frameId") == frame
-                    and event["params"]["context"]["auxData"].get("isDefault")]
-        self.context = next(context for context in reversed(contexts) if context not in gone)
+        # The frame's id, which it keeps from document to document and from
+        # process to process: its element's in the top document.
+        element = self.call("Runtime.evaluate", expression="document.querySelectorAll('iframe, frame')[%d]" % index)
+        if "objectId" not in element["result"]:
+            raise RuntimeError("Chromium: the page has no frame %d" % index)
+        self.frame_id = self.call("DOM.describeNode", objectId=element["result"]["objectId"])["node"]["frameId"]
+
+    def frame_document(self, deadline):
+        """The session and the execution context of the frame's document:
+        a frame of another site is a target of its own, one of this site runs
+        in the page's process, with its contexts among the page's. Between
+        two documents the frame has neither for a moment."""
+        while True:
+            if self.frame_id in self.frame_sessions:
+                return self.frame_sessions[self.frame_id], {}
+            gone = {event["params"]["executionContextId"] for event in self.events
+                    if event.get("method") == "Runtime.executionContextDestroyed" and "sessionId" not in event}
+            contexts = [event["params"]["context"]["id"] for event in self.events
+                        if event.get("method") == "Runtime.executionContextCreated" and "sessionId" not in event
+                        and event["params"]["context"]["auxData"].get("frameId") == self.frame_id
+                        and event["params"]["context"]["auxData"].get("isDefault")]
+            live = [context for context in contexts if context not in gone]
+            if live:
+                return None, {"contextId": live[-1]}
+            if time.monotonic() > deadline:
+                raise TimeoutError("Chromium: the frame has no document within %d s" % ANSWER)
+            # Hears what came since.
+            self.call("Runtime.evaluate", expression="0")
+            time.sleep(0.05)
 
     def evaluate(self, expression):
-        where = {"contextId": self.context} if self.context else {}
-        result = self.call("Runtime.evaluate", expression=expression, returnByValue=True,
-                           awaitPromise=True, **where)
-        if "exceptionDetails" in result:
-            raise RuntimeError("%s: %s" % (expression, result["exceptionDetails"]))
-        return result["result"].get("value")
+        deadline = time.monotonic() + ANSWER
+        while True:
+            session, where = self.frame_document(deadline) if self.frame_id else (None, {})
+            try:
+                result = self.call_in(session, "Runtime.evaluate", expression=expression, returnByValue=True,
+                                      awaitPromise=True, **where)
+            except RuntimeError as error:
+                # The frame went on to another document, maybe in another
+                # process, while it was asked: the next document answers.
+                if not self.frame_id or not any(text in str(error) for text in FRAME_GONE) \
+                        or time.monotonic() > deadline:
+                    raise
+                continue
+            if "exceptionDetails" in result:
+                raise RuntimeError("%s: %s" % (expression, result["exceptionDetails"]))
+            return result["result"].get("value")
 
     def open(self, url):
-        self.context = None
+        self.frame_id = None
         loads = self.count("Page.loadEventFired")
         self.call("Page.navigate", url=url)
         deadline = time.monotonic() + ANSWER
         while self.count("Page.loadEventFired") == loads:
-            self.events.append(self.receive(deadline, "the load of " + url))
+            self.events.append(self.heard(deadline, "the load of " + url))
 
     def count(self, method):
-        return sum(1 for event in self.events if event.get("method") == method)
+        return sum(1 for event in self.events if event.get("method") == method and "sessionId" not in event)
 
     def png(self):
         return base64.b64decode(self.call("Page.captureScreenshot", format="png")["data"])

@@ -26,6 +26,11 @@ def value(remote):
     return inner
 
 
+# The content box of the top document's index-th frame, in whole pixels.
+FRAME_BOX = ("(f => (r => [r.left + f.clientLeft, r.top + f.clientTop, f.clientWidth, f.clientHeight]"
+             ".map(Math.round))(f.getBoundingClientRect()))(document.querySelectorAll('iframe, frame')[%d])")
+
+
 class Firefox(Driver):
     def start(self, width, height, desktop):
         assert not desktop, "Firefox's window takes no focus under its remote agent"
@@ -75,8 +80,8 @@ class Firefox(Driver):
         return [event["params"]["request"]["url"] for event in self.events
                 if event.get("method") == "network.beforeRequestSent"]
 
-    def evaluate(self, expression):
-        result = self.call("script.evaluate", expression=expression, target={"context": self.target},
+    def evaluate(self, expression, context=None):
+        result = self.call("script.evaluate", expression=expression, target={"context": context or self.target},
                            awaitPromise=True, resultOwnership="none")
         if result["type"] == "exception":
             raise RuntimeError("%s: %s" % (expression, result["exceptionDetails"]["text"]))
@@ -84,6 +89,7 @@ class Firefox(Driver):
 
     def frame(self, index):
         self.target = self.context
+        self.frame_index = index
         if index is not None:
             tree = self.call("browsingContext.getTree", root=self.context)["contexts"][0]
             self.target = tree["children"][index]["context"]
@@ -104,4 +110,17 @@ class Firefox(Driver):
         self.wait_for("!document.hidden")
 
     def perform(self, source):
-        self.call("input.performActions", context=self.context, actions=[source])
+        # Firefox dispatches input in the process of the context it is
+        # given: the top page's input never reaches a frame of another site,
+        # which runs in a process of its own. Input that stays within the
+        # frame goes to the frame, at its place there.
+        context = self.context
+        if self.target != self.context and source["type"] == "pointer":
+            left, top, width, height = self.evaluate(FRAME_BOX % self.frame_index, self.context)
+            moves = [action for action in source["actions"] if action["type"] == "pointerMove"]
+            if all(0 <= move["x"] - left < width and 0 <= move["y"] - top < height for move in moves):
+                context = self.target
+                source = dict(source, actions=[
+                    dict(action, x=action["x"] - left, y=action["y"] - top) if action["type"] == "pointerMove"
+                    else action for action in source["actions"]])
+        self.call("input.performActions", context=context, actions=[source])
