@@ -166,7 +166,7 @@ std::optional<int> answerWithoutServing(const CommandLine& line)
                       << "\n";
             return 0;
         }
-        SqliteStore store(line.config.dataFolder / "zentrik-tool.sqlite");
+        SqliteStore store(line.config.dataFolder / DATABASE_FILE);
         const SigningKey key = loadOrCreateToolKey(line.config.dataFolder);
         const std::int64_t id = store.savePlatform(line.platform);
         for (const std::string& deployment : line.deployments)

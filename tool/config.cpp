@@ -1,5 +1,6 @@
 #include "tool/config.h"
 
+#include "tool/keyring.h"
 #include "tool/page.h"
 
 #include <algorithm>
@@ -55,6 +56,13 @@ std::vector<std::string> configProblems(const Config& config)
         problems.emplace_back("--data " + config.dataFolder.string() + " is not a folder");
     else if (::access(config.dataFolder.c_str(), R_OK | W_OK | X_OK) != 0)
         problems.emplace_back("--data " + config.dataFolder.string() + " is not writable by the tool");
+    else
+        // A file made by another user (a command run as root) stops the
+        // tool only once it serves: said here instead.
+        for (const char* name : {DATABASE_FILE, KEY_FILE, NEXT_KEY_FILE, REGISTRATION_SECRET_FILE})
+            if (const std::filesystem::path file = config.dataFolder / name;
+                std::filesystem::exists(file) && ::access(file.c_str(), R_OK | W_OK) != 0)
+                problems.emplace_back("--data " + file.string() + " is not readable and writable by the tool's user");
 
     if (config.pageFolder.empty())
         problems.emplace_back("--pages names no page folder (make web builds build-wasm/lti)");

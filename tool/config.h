@@ -16,6 +16,10 @@ struct Config {
     std::string baseUrl;
 };
 
+// The tool's files in its data folder, besides its keys (keys.h, keyring.h).
+constexpr const char* DATABASE_FILE = "zentrik-tool.sqlite";
+constexpr const char* REGISTRATION_SECRET_FILE = "registration-secret";
+
 // The tool's addresses, which a platform's administrator enters.
 struct ToolUrls {
     std::string login;

@@ -47,11 +47,10 @@ AuthorizedFetcher httpAuthorizedFetcher()
         if (!authorization.empty())
             headers.emplace("Authorization", authorization);
         std::string body;
-        const httplib::Result result
-            = client->Get(pathOf(url), headers, [&body](const char* data, std::size_t length) {
-                  body.append(data, length);
-                  return body.size() <= FETCH_MAX_BYTES;
-              });
+        const httplib::Result result = client->Get(pathOf(url), headers, [&body](const char* data, std::size_t length) {
+            body.append(data, length);
+            return body.size() <= FETCH_MAX_BYTES;
+        });
         if (!result || result->status != 200)
             return std::nullopt;
         return body;

@@ -8,9 +8,13 @@ std::string formatLogLine(std::string_view event, const LogFields& fields)
     std::string line = "event=" + std::string(event);
     for (const auto& [name, value] : fields) {
         line += " " + std::string(name) + "=";
-        // One line, split only at the spaces between fields.
-        for (const char c : value)
+        // One line, split only at the spaces between fields, and of a
+        // bounded length whatever a request sent.
+        constexpr std::size_t VALUE_MOST = 200;
+        for (const char c : value.substr(0, VALUE_MOST))
             line += (static_cast<unsigned char>(c) <= ' ' || c == '\x7f') ? '_' : c;
+        if (value.size() > VALUE_MOST)
+            line += "...";
     }
     return line;
 }

@@ -11,7 +11,7 @@ int main(int argc, char* argv[])
     if (const std::optional<int> status = answerWithoutServing(line))
         return *status;
     try {
-        SqliteStore store(line.config.dataFolder / "zentrik-tool.sqlite");
+        SqliteStore store(line.config.dataFolder / DATABASE_FILE);
         KeyRing keys(line.config.dataFolder);
         return serve(line.config, store, keys);
     } catch (const std::exception& error) {

@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr const char* SECRET_FILE = "registration-secret";
 const std::string PLATFORM_CONFIGURATION = "https://purl.imsglobal.org/spec/lti-platform-configuration";
 const std::string TOOL_CONFIGURATION = "https://purl.imsglobal.org/spec/lti-tool-configuration";
 const std::string AGS_LINEITEM_SCOPE = "https://purl.imsglobal.org/spec/lti-ags/scope/lineitem";
@@ -93,7 +92,12 @@ nlohmann::json toolRegistration(const ToolUrls& urls, const std::string& toolNam
     const std::string origin = urlOrigin(urls.target);
     const nlohmann::json messages = {
         {{"type", RESOURCE_LINK_REQUEST}, {"target_link_uri", urls.target}, {"label", toolName}},
-        {{"type", DEEP_LINKING_REQUEST}, {"target_link_uri", urls.target}, {"label", toolName}},
+        // Where a platform places a content chooser by name (Canvas: an
+        // assignment's and a module's link); others ignore the names.
+        {{"type", DEEP_LINKING_REQUEST},
+         {"target_link_uri", urls.target},
+         {"label", toolName},
+         {"placements", {"assignment_selection", "link_selection"}}},
     };
     return {
         {"application_type", "web"},
@@ -146,7 +150,7 @@ Answer registeredPage(const std::string& toolName, const std::string& nonce)
 
 std::string loadOrCreateRegistrationSecret(const std::filesystem::path& dataFolder)
 {
-    const std::filesystem::path path = dataFolder / SECRET_FILE;
+    const std::filesystem::path path = dataFolder / REGISTRATION_SECRET_FILE;
     if (const std::optional<std::string> kept = readSecret(path))
         return *kept;
     // Created with mode 0600, whatever the umask, like the tool's key. A
@@ -183,7 +187,7 @@ Registration registerPlatform(const RegistrationRequest& request, const std::fil
         return result;
     };
     // A server not told where the secret is takes no registration.
-    const std::string kept = dataFolder.empty() ? "" : readSecret(dataFolder / SECRET_FILE).value_or("");
+    const std::string kept = dataFolder.empty() ? "" : readSecret(dataFolder / REGISTRATION_SECRET_FILE).value_or("");
     if (!secretMatches(request.secret, kept))
         return refuse(Reason::RegistrationSecretWrong);
     if (request.openidConfiguration.empty())

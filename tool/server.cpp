@@ -44,7 +44,7 @@ std::string loggedPath(const std::string& path)
 }
 
 void refuse(httplib::Response& res, std::string_view event, Reason reason, const httplib::Request& req,
-            std::int64_t platformId = 0)
+            std::int64_t platformId = 0, const LogFields& more = {})
 {
     const ReasonText& text = reasonText(reason);
     LogFields fields{{"outcome", "refused"},
@@ -54,6 +54,7 @@ void refuse(httplib::Response& res, std::string_view event, Reason reason, const
                      {"path", loggedPath(req.path)}};
     if (platformId != 0)
         fields.emplace_back("platform", std::to_string(platformId));
+    fields.insert(fields.end(), more.begin(), more.end());
     logEvent(event, fields);
     send(res, errorPage(reason));
 }
@@ -201,7 +202,9 @@ void ToolServer::answerLogin(const httplib::Request& req, httplib::Response& res
                                req.get_param_value("lti_storage_target")};
     const LoginAnswer answer = initiateLogin(request, m_context);
     if (answer.reason != Reason::Accepted)
-        return refuse(res, "login", answer.reason, req, answer.platformId);
+        // Which platform was refused, for the administrator who registers it.
+        return refuse(res, "login", answer.reason, req, answer.platformId,
+                      {{"issuer", request.issuer}, {"client_id", request.clientId}});
     // Where the platform offers its storage, the binding goes there too,
     // from a page in the frame, before the browser goes on.
     const bool storing = !answer.storageTarget.empty();
@@ -314,8 +317,9 @@ int serve(const Config& config, Store& store, KeyRing& keys)
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     JwksCache jwks(httpFetcher(), JWKS_REFETCH_BOUND);
-    const ToolContext context{
-        store, jwks, toolUrls(config.baseUrl), systemNow, randomSecret, httpAuthorizedFetcher(), httpPoster(), systemInstant};
+    const ToolContext context{store,        jwks,         toolUrls(config.baseUrl),
+                              systemNow,    randomSecret, httpAuthorizedFetcher(),
+                              httpPoster(), systemInstant};
     store.purge(systemNow());
     // Scores go out on a thread of their own, starting with what a stopped
     // tool left in the outbox.

@@ -40,7 +40,9 @@ def registration_url(tool):
 def register(browser, tool, platform, url):
     query = "?" + urllib.parse.urlencode({"openid_configuration": platform.origin + "/.well-known/openid-configuration",
                                           "registration_token": platform.registration_token})
-    refused(browser.request(tool.base + "/register/wrong-secret" + query), 404, "registration_secret_wrong")
+    wrong = browser.request(tool.base + "/register/wrong-secret" + query)
+    refused(wrong, 404, "registration_secret_wrong")
+    check("The tool could not be registered" in wrong[2], "the refusal speaks of the game, not the registration")
     check(not platform.registrations, "a wrong secret registered the tool")
 
     status, headers, page = browser.request(url + query)

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -146,6 +147,23 @@ TEST(ErrorPage, JapaneseFirstThenEnglishAndTheLogLineHoldsNoSecret)
     EXPECT_NE(answer.body.find("nonce_used"), std::string::npos);
     EXPECT_EQ(formatLogLine("launch", {{"reason", "nonce_used"}, {"path", "/a b\nc"}}),
               "event=launch reason=nonce_used path=/a_b_c");
+    EXPECT_EQ(formatLogLine("login", {{"issuer", std::string(300, 'x')}}),
+              "event=login issuer=" + std::string(200, 'x') + "...");
+}
+
+TEST(Config, FilesTheToolCannotReadOrWriteAreSaid)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads and writes every file";
+    const TempFolder folder;
+    std::ofstream(folder.path / DATABASE_FILE) << "";
+    std::filesystem::permissions(folder.path / DATABASE_FILE, std::filesystem::perms::owner_read);
+    Config config;
+    config.dataFolder = folder.path;
+    const std::vector<std::string> problems = configProblems(config);
+    EXPECT_TRUE(std::any_of(problems.begin(), problems.end(), [](const std::string& problem) {
+        return problem.find(DATABASE_FILE) != std::string::npos;
+    }));
 }
 
 } // namespace
