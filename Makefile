@@ -136,7 +136,7 @@ fuzz: deps
 	@$(MAKE) --no-print-directory deps PACKAGES="$(FUZZ_PACKAGES)"
 	cmake -S . -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DZENTRIK_SANITIZE=ON -DZENTRIK_FUZZ=ON
-	cmake --build $(FUZZ) -j $(JOBS) --target fuzz_loadpicture fuzz_rules
+	cmake --build $(FUZZ) -j $(JOBS) --target fuzz_loadpicture fuzz_rules fuzz_tool
 	fuzz/run.sh $(FUZZ) $(FUZZ_SECONDS)
 
 # Every window suite under valgrind's memcheck, offscreen and on X11; see tests/memcheck.

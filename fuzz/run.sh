@@ -18,14 +18,29 @@ rm -rf "$seeds"
 mkdir -p "$seeds" "$build/seeds/fuzz_rules" "$build/artifacts"
 cp "$build"/pictures/*.gif "$build"/pictures/design/*.gif "$seeds"/
 
+# The tool's target writes one good input of each kind it reads (a launch's
+# form, its claims and header, a cookie, a JWKS, a JWS, a progress report),
+# signed with the key it keeps beside itself. It is built only where the
+# tool's libraries are.
+targets="fuzz_loadpicture fuzz_rules"
+if [ -x "$build/fuzz/fuzz_tool" ]; then
+    rm -rf "$build/seeds/fuzz_tool"
+    mkdir -p "$build/seeds/fuzz_tool"
+    "$build/fuzz/fuzz_tool" -write_seeds="$build/seeds/fuzz_tool"
+    targets="$targets fuzz_tool"
+fi
+
 failed=0
-for target in fuzz_loadpicture fuzz_rules; do
+for target in $targets; do
     corpus=$build/corpus/$target
     log=$build/artifacts/$target.log
     mkdir -p "$corpus"
     echo "== $target for $seconds s" >&2
+    # A target's dictionary, where it has one, beside its source.
+    dictionary=()
+    [ -f "fuzz/$target.dict" ] && dictionary=(-dict="fuzz/$target.dict")
     status=0
-    "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+    "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 "${dictionary[@]}" \
         -artifact_prefix="$build/artifacts/$target-" "$corpus" "$build/seeds/$target" >"$log" 2>&1 || status=$?
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     if [ "$status" -eq 0 ]; then

@@ -46,11 +46,12 @@ TEST(Jwks, PlatformDownOrKeysUnusable)
     nlohmann::json encryption = publicJwk(platform.key);
     encryption["use"] = "enc";
     encryption["kid"] = "enc";
-    platform.jwks = nlohmann::json{{"keys", {weak, encryption, publicJwk(platform.key)}}};
+    platform.jwks = nlohmann::json{{"keys", {weak, encryption, {{"kty", 1}, {"kid", "odd"}}, publicJwk(platform.key)}}};
     platform.now += std::chrono::seconds(60);
     EXPECT_TRUE(platform.cache.find(TestPlatform::JWKS_URL, platform.key.kid, platform.now).key);
     EXPECT_EQ(platform.cache.find(TestPlatform::JWKS_URL, "weak", platform.now).reason, Reason::KidUnknown);
     EXPECT_EQ(platform.cache.find(TestPlatform::JWKS_URL, "enc", platform.now).reason, Reason::KidUnknown);
+    EXPECT_EQ(platform.cache.find(TestPlatform::JWKS_URL, "odd", platform.now).reason, Reason::KidUnknown);
 }
 
 } // namespace

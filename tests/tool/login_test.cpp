@@ -87,6 +87,10 @@ TEST(Login, WithoutTheCookieThePlatformsStorageOrAWindowOfItsOwnTiesTheBrowser)
 
 TEST(Config, SaysWhatIsMissingAndNeverFailsOnIt)
 {
+    // An origin goes into a header (frame-ancestors): nothing that could end one.
+    EXPECT_EQ(urlOrigin("https://school.example:8443/course?x"), "https://school.example:8443");
+    EXPECT_EQ(urlOrigin("https://school.example\r\nX: y/"), "");
+    EXPECT_EQ(urlOrigin("https://sch\x7fool.example/"), "");
     const std::vector<std::string> problems = configProblems(Config{});
     EXPECT_TRUE(std::any_of(problems.begin(), problems.end(),
                             [](const std::string& problem) { return problem.starts_with("--base-url"); }));

@@ -54,8 +54,9 @@ TEST(Progress, TakenOneLetterAtATimeInOrderAtTheGamesPace)
     Playing playing;
     EXPECT_EQ(playing.report(0, "").reason, Reason::PlayTokenMissing);
     EXPECT_EQ(playing.report(0, "Bearer other").reason, Reason::PlayTokenUnknown);
-    for (const char* body : {"", "[]", "{\"built\": 1}", "{\"built\": 1.5, \"letters\": 26}",
-                             "{\"built\": \"1\", \"letters\": 26}", "{\"built\": 1e99, \"letters\": 26}"})
+    for (const char* body :
+         {"", "[]", "{\"built\": 1}", "{\"built\": 1.5, \"letters\": 26}", "{\"built\": \"1\", \"letters\": 26}",
+          "{\"built\": 1e99, \"letters\": 26}", "{\"built\": 18446744073709551615, \"letters\": 26}"})
         EXPECT_EQ(takeProgress(BEARER, body, playing.context).reason, Reason::ProgressMalformed) << body;
     EXPECT_EQ(playing.report(1, BEARER, 1).reason, Reason::ProgressMalformed);
     EXPECT_EQ(playing.report(LETTER_COUNT + 1).reason, Reason::ProgressMalformed);
