@@ -19,6 +19,7 @@
 #include <csignal>
 #include <iostream>
 #include <pthread.h>
+#include <sys/socket.h>
 #include <thread>
 
 namespace {
@@ -90,6 +91,19 @@ ToolServer::ToolServer(const ToolContext& context, KeyRing& keys, PageFolder pag
     m_server->set_write_timeout(m_limits.writeTimeout);
     m_server->set_keep_alive_timeout(m_limits.keepAliveTimeout.count());
     m_server->new_task_queue = [threads = m_limits.threads] { return new httplib::ThreadPool(threads); };
+    // Each answer's headers and body go out in two writes: without this the
+    // body waits for the client's delayed acknowledgement, 40 ms.
+    m_server->set_tcp_nodelay(true);
+    // The listening socket's options, and the socket kept, whose backlog
+    // bind() widens.
+    m_server->set_socket_options([this](socket_t socket) {
+        // SO_REUSEADDR to listen again at once after a restart; not the
+        // library's SO_REUSEPORT, under which a second tool on the same
+        // port would share its connections rather than be told it is taken.
+        const int yes = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        m_listening = socket;
+    });
     route();
 }
 
@@ -97,7 +111,11 @@ ToolServer::~ToolServer() = default;
 
 bool ToolServer::bind(const std::string& host, int port)
 {
-    return m_server->bind_to_port(host, port);
+    // The library listens with a backlog of 5, fixed where Debian builds
+    // it: a second listen() on the bound socket widens it, or the kernel
+    // turns away a class's browsers connecting at once.
+    return m_server->bind_to_port(host, port)
+        && (m_listening < 0 || ::listen(m_listening, m_limits.listenBacklog) == 0);
 }
 
 void ToolServer::run()

@@ -24,13 +24,16 @@ struct Response;
 // browser's requests too, so a class of children's browsers needs many
 // more than the machine's cores.
 struct ServerLimits {
-    std::size_t threads = 64;
+    std::size_t threads = 128;
+    // Connections waiting to be taken: a class of children's browsers
+    // connect at once.
+    int listenBacklog = 1024;
     std::size_t bodyMaxBytes = 64 * 1024;
     std::size_t headerCountMax = 64;
     std::size_t headerMaxBytes = 16 * 1024;
     std::chrono::seconds readTimeout{10};
     std::chrono::seconds writeTimeout{10};
-    std::chrono::seconds keepAliveTimeout{5};
+    std::chrono::seconds keepAliveTimeout{2};
 };
 
 // The tool's HTTP face: the JWKS, the login initiation, the launch and the
@@ -68,6 +71,8 @@ private:
     ServerLimits m_limits;
     std::function<void()> m_scoreQueued;
     std::unique_ptr<httplib::Server> m_server;
+    // The listening socket, once bound.
+    int m_listening = -1;
 };
 
 // Serves with the configuration until SIGINT or SIGTERM; the exit status.
