@@ -35,7 +35,7 @@ BINDIR ?=
 CONFIGURE_OPTIONS := $(if $(BINDIR),-DCMAKE_INSTALL_BINDIR=$(BINDIR))
 
 # Installed by the targets that need them only, so that make test stays lean.
-BENCH_PACKAGES    := valgrind xvfb libx11-dev libxtst-dev libxdamage-dev
+BENCH_PACKAGES    := valgrind xvfb libx11-dev libxtst-dev libxdamage-dev postgresql
 FUZZ_PACKAGES     := clang libclang-rt-14-dev
 MEMCHECK_PACKAGES := valgrind
 LINT_PACKAGES     := clang-format clang-tidy cppcheck
@@ -59,6 +59,8 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Named before the targets that need it (make test); made with Lighthouse's.
 BROWSER_TOOLS := tools/browsers/node_modules/.package-lock.json
+# The same for make bench's reference for the LTI tool.
+LTIJS         := bench/ltijs/node_modules/.package-lock.json
 
 .PHONY: deps game-deps configure build run test sanitize install package bench fuzz memcheck lint clean web web-run lighthouse scorm-runtime FORCE
 .PHONY: tool
@@ -127,7 +129,7 @@ package: game-deps $(BUILD)/CMakeCache.txt
 	cd $(BUILD) && umask 022 && cpack -G DEB
 
 # Figures against references measured in the same run; see bench/run.sh.
-bench: deps web lighthouse scorm-runtime
+bench: deps web lighthouse scorm-runtime $(LTIJS)
 	@$(MAKE) --no-print-directory deps PACKAGES="$(BENCH_PACKAGES)"
 	JOBS=$(JOBS) bench/run.sh $(BENCH) $(SANITIZE) $(WEB) $(WASM)/zentrik.html
 
@@ -202,6 +204,13 @@ scorm-runtime: $(SCORM_RUNTIME)
 $(SCORM_RUNTIME): tools/scorm/package-lock.json
 	@command -v npm >/dev/null || $(MAKE) --no-print-directory deps PACKAGES=npm
 	cd tools/scorm && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error
+	touch $@
+
+# ltijs on PostgreSQL, pinned by its lock file: the LTI tool's reference in
+# make bench, never in the product.
+$(LTIJS): bench/ltijs/package-lock.json
+	@command -v npm >/dev/null || $(MAKE) --no-print-directory deps PACKAGES=npm
+	cd bench/ltijs && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error
 	touch $@
 
 # The parser and the browsers' compatibility data, pinned by their lock

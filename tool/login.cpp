@@ -61,7 +61,6 @@ LoginAnswer initiateLogin(const LoginRequest& request, const ToolContext& contex
     const Platform& platform = request.clientId.empty() ? platforms.front() : *match;
 
     const Seconds now = context.now();
-    context.store.purge(now);
     const std::string state = context.random();
     const std::string nonce = context.random();
     const std::string launchPath = urlPath(context.urls.launch);

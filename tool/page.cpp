@@ -48,25 +48,40 @@ std::optional<std::string> readFile(const std::filesystem::path& path)
 
 PageFolder::PageFolder(std::filesystem::path folder)
     : m_folder(std::move(folder))
+    , m_index(std::make_shared<IndexCache>())
 {
+}
+
+PageFolder::Index PageFolder::index() const
+{
+    // Read again only when the file changed (a new page put in place): each
+    // launch and each file's headers need it.
+    std::error_code error;
+    const auto changed = std::filesystem::last_write_time(m_folder / "index.html", error);
+    const std::scoped_lock lock(m_index->mutex);
+    if (!m_index->read || changed != m_index->changed) {
+        // The policy and the title are written once, in the page's own index.html.
+        static const std::regex META(R"re(<meta http-equiv="Content-Security-Policy" content="([^"]*)">)re");
+        static const std::regex TITLE(R"re(<title>([^<]*)</title>)re");
+        Index& index = m_index->index;
+        index.text = readFile(m_folder / "index.html").value_or("");
+        std::smatch match;
+        index.policy = std::regex_search(index.text, match, META) ? match[1].str() : "";
+        index.title = std::regex_search(index.text, match, TITLE) ? decodeHtmlEntities(match[1].str()) : "";
+        m_index->changed = changed;
+        m_index->read = true;
+    }
+    return m_index->index;
 }
 
 std::string PageFolder::policy() const
 {
-    // The policy is written once, in the page's own index.html.
-    static const std::regex META(R"re(<meta http-equiv="Content-Security-Policy" content="([^"]*)">)re");
-    const std::string index = readFile(m_folder / "index.html").value_or("");
-    std::smatch match;
-    return std::regex_search(index, match, META) ? match[1].str() : "";
+    return index().policy;
 }
 
 std::string PageFolder::title() const
 {
-    // Written once, in the page's own index.html, like the policy.
-    static const std::regex TITLE(R"re(<title>([^<]*)</title>)re");
-    const std::string index = readFile(m_folder / "index.html").value_or("");
-    std::smatch match;
-    return std::regex_search(index, match, TITLE) ? decodeHtmlEntities(match[1].str()) : "";
+    return index().title;
 }
 
 std::optional<Answer> PageFolder::file(const std::string& requestPath, bool acceptsGzip) const
@@ -113,24 +128,26 @@ std::optional<Answer> PageFolder::file(const std::string& requestPath, bool acce
 
 Answer PageFolder::launchedPage(const std::string& playToken, const std::vector<std::string>& frameOrigins) const
 {
-    std::string index = readFile(m_folder / "index.html").value_or("");
+    const Index page = index();
+    std::string text = page.text;
     const std::string charset = "<meta charset=\"utf-8\">";
-    const std::size_t at = index.find(charset);
+    const std::size_t at = text.find(charset);
     if (at == std::string::npos)
         throw std::runtime_error("the page's index.html has no <meta charset=\"utf-8\">");
     // The play token is base64url: nothing in it needs escaping.
-    index.insert(at + charset.size(),
-                 std::string("\n<meta name=\"") + PLAY_TOKEN_META + "\" content=\"" + playToken + "\">");
+    text.insert(at + charset.size(),
+                std::string("\n<meta name=\"") + PLAY_TOKEN_META + "\" content=\"" + playToken + "\">");
     std::string ancestors;
     for (const std::string& origin : frameOrigins)
         ancestors += " " + origin;
     // The page holds a play token: no cache keeps it, and no address the
     // page leaves for carries it.
-    return {200,
-            "text/html; charset=utf-8",
-            std::move(index),
-            {{"Content-Security-Policy", policy() + "; frame-ancestors" + (ancestors.empty() ? " 'none'" : ancestors)},
-             {"Cache-Control", "no-store"},
-             {"Referrer-Policy", "no-referrer"},
-             {"X-Content-Type-Options", "nosniff"}}};
+    return {
+        200,
+        "text/html; charset=utf-8",
+        std::move(text),
+        {{"Content-Security-Policy", page.policy + "; frame-ancestors" + (ancestors.empty() ? " 'none'" : ancestors)},
+         {"Cache-Control", "no-store"},
+         {"Referrer-Policy", "no-referrer"},
+         {"X-Content-Type-Options", "nosniff"}}};
 }

@@ -3,6 +3,8 @@
 #include "tool/answer.h"
 
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,5 +29,20 @@ public:
     Answer launchedPage(const std::string& playToken, const std::vector<std::string>& frameOrigins) const;
 
 private:
+    // index.html, and what the tool reads of it.
+    struct Index {
+        std::string text;
+        std::string policy;
+        std::string title;
+    };
+    struct IndexCache {
+        std::mutex mutex;
+        bool read = false;
+        std::filesystem::file_time_type changed;
+        Index index;
+    };
+    Index index() const;
+
     std::filesystem::path m_folder;
+    std::shared_ptr<IndexCache> m_index;
 };

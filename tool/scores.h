@@ -33,7 +33,7 @@ public:
     // Tries each score due by now once, and says when the next is due.
     std::optional<Seconds> sendDue();
     // Sends until stop(), waking when a score is due or wake() is called,
-    // and clearing what the store keeps no longer once an hour.
+    // and clearing what the store keeps no longer once a minute.
     void run();
     void wake();
     void stop();
