@@ -6,6 +6,7 @@
 #include "tool/registration.h"
 #include "tool/sqlitestore.h"
 
+#include <algorithm>
 #include <charconv>
 #include <iostream>
 #include <map>
@@ -25,7 +26,8 @@ constexpr const char* USAGE
       "  --port N         the port to listen on (8080)\n"
       "  --listen ADDRESS the address to listen on (127.0.0.1; TLS is a proxy's in front)\n"
       "  --check          say what is wrong with the configuration and stop\n"
-      "register stores a platform registered by hand; registration-url prints the URL a platform\n"
+      "register stores a platform registered by hand (with only --issuer, --client-id and\n"
+      "--deployment, it adds deployments to one it has); registration-url prints the URL a platform\n"
       "with LTI Dynamic Registration registers itself at (made on first use, kept in --data);\n"
       "rotate-key publishes a new key that the tool signs with a day later (run it again after\n"
       "that to retire the old one and publish the next).\n";
@@ -130,14 +132,19 @@ std::optional<int> answerWithoutServing(const CommandLine& line)
         std::erase_if(problems, [rotating](const std::string& p) {
             return p.starts_with("--pages") || p.starts_with("--port") || (rotating && p.starts_with("--base-url"));
         });
+    // Without any of the platform's addresses, register adds deployments to
+    // a registration the tool has.
+    const Platform& p = line.platform;
+    const bool addingDeployments = line.command == CommandLine::Command::Register && p.authUrl.empty()
+        && p.tokenUrl.empty() && p.jwksUrl.empty();
     if (line.command == CommandLine::Command::Register) {
-        const Platform& p = line.platform;
         for (const auto& [name, value] : {std::pair{"--issuer", p.issuer},
                                           {"--client-id", p.clientId},
                                           {"--auth-url", p.authUrl},
                                           {"--token-url", p.tokenUrl},
                                           {"--jwks-url", p.jwksUrl}})
-            if (value.empty())
+            if (value.empty()
+                && !(addingDeployments && name != std::string("--issuer") && name != std::string("--client-id")))
                 problems.push_back(std::string(name) + " is missing");
         for (const std::string& url : {p.issuer, p.authUrl, p.tokenUrl, p.jwksUrl})
             if (!url.empty() && urlOrigin(url).empty())
@@ -168,6 +175,22 @@ std::optional<int> answerWithoutServing(const CommandLine& line)
         }
         SqliteStore store(line.config.dataFolder / DATABASE_FILE);
         const SigningKey key = loadOrCreateToolKey(line.config.dataFolder);
+        if (addingDeployments) {
+            const std::vector<Platform> known = store.platformsOf(p.issuer);
+            const auto found = std::find_if(known.begin(), known.end(),
+                                            [&](const Platform& one) { return one.clientId == p.clientId; });
+            if (found == known.end()) {
+                std::cerr << "zentrik-tool: no registration of " << p.issuer << " with client id " << p.clientId
+                          << ": give --auth-url, --token-url and --jwks-url as well\n";
+                return 1;
+            }
+            for (const std::string& deployment : line.deployments)
+                store.addDeployment(found->id, deployment);
+            std::cout << "Added " << line.deployments.size() << " deployment"
+                      << (line.deployments.size() == 1 ? "" : "s") << " to " << p.issuer << " (client id " << p.clientId
+                      << ").\n";
+            return 0;
+        }
         const std::int64_t id = store.savePlatform(line.platform);
         for (const std::string& deployment : line.deployments)
             store.addDeployment(id, deployment);

@@ -272,6 +272,19 @@ def main():
 
             without_cookies(tool, platform)
 
+            # A deployment added by the issuer and client id alone launches;
+            # an unknown registration is told to give its addresses.
+            added = tool.run("register", "--issuer", platform.issuer, "--client-id", platform.client_id,
+                             "--deployment", "deployment-2")
+            check(added.returncode == 0, "adding a deployment failed: %s" % added.stderr)
+            unknown = tool.run("register", "--issuer", platform.issuer, "--client-id", "other", "--deployment", "d")
+            check(unknown.returncode == 1 and "--auth-url" in unknown.stderr, "an unknown client: %s" % unknown.stderr)
+            platform.deployment_id = "deployment-2"
+            other_browser = Browser()
+            second = login(other_browser, tool, platform)
+            status, _, page = other_browser.request(second.action, second.fields)
+            check(status == 200 and 'name="zentrik-play-token"' in page, "the added deployment's launch: %d" % status)
+
             log = tool.log_text()
             check("event=launch outcome=accepted" in log, "no log line for the launch: %s" % log)
             for secret in (form.fields["id_token"], play_token, platform.users["child-1"], "child-1"):
