@@ -13,8 +13,6 @@
 
 struct Launch;
 
-// The names of the deep-linking claims begin with this address.
-inline const std::string DEEP_LINKING_CLAIM = "https://purl.imsglobal.org/spec/lti-dl/claim/";
 // The answer goes back to the platform at once, by the browser's form post.
 constexpr std::chrono::seconds DEEP_LINKING_RESPONSE_LIFETIME{300};
 

@@ -17,13 +17,20 @@ constexpr std::chrono::seconds ID_TOKEN_MAX_AGE{600};
 // through a whole game, and no longer.
 constexpr std::chrono::seconds PLAY_TOKEN_LIFETIME{std::chrono::hours(2)};
 
-// The names of an LTI message's own claims in its id_token begin with this
-// address, as platforms send them.
-inline const std::string LTI_CLAIM = "https://purl.imsglobal.org/spec/lti/claim/";
-
-// The gradebook's claim and the one scope the tool needs of it: to post scores.
-inline const std::string AGS_ENDPOINT_CLAIM = "https://purl.imsglobal.org/spec/lti-ags/claim/endpoint";
-inline const std::string AGS_SCORE_SCOPE = "https://purl.imsglobal.org/spec/lti-ags/scope/score";
+// LTI's own names (its claims, scopes and configurations) are addresses
+// under one, as platforms send them; each is written once, here.
+inline const std::string LTI_NAMES = "https://purl.imsglobal.org/spec/";
+// An LTI message's claims in its id_token.
+inline const std::string LTI_CLAIM = LTI_NAMES + "lti/claim/";
+inline const std::string DEEP_LINKING_CLAIM = LTI_NAMES + "lti-dl/claim/";
+// The gradebook's claim, and the scopes the tool asks for: to post scores,
+// and the line items a deep-linking answer creates.
+inline const std::string AGS_ENDPOINT_CLAIM = LTI_NAMES + "lti-ags/claim/endpoint";
+inline const std::string AGS_SCORE_SCOPE = LTI_NAMES + "lti-ags/scope/score";
+inline const std::string AGS_LINEITEM_SCOPE = LTI_NAMES + "lti-ags/scope/lineitem";
+// A platform's and the tool's parts of a dynamic registration.
+inline const std::string PLATFORM_CONFIGURATION = LTI_NAMES + "lti-platform-configuration";
+inline const std::string TOOL_CONFIGURATION = LTI_NAMES + "lti-tool-configuration";
 
 constexpr const char* RESOURCE_LINK_REQUEST = "LtiResourceLinkRequest";
 constexpr const char* DEEP_LINKING_REQUEST = "LtiDeepLinkingRequest";

@@ -19,10 +19,6 @@
 
 namespace {
 
-const std::string PLATFORM_CONFIGURATION = "https://purl.imsglobal.org/spec/lti-platform-configuration";
-const std::string TOOL_CONFIGURATION = "https://purl.imsglobal.org/spec/lti-tool-configuration";
-const std::string AGS_LINEITEM_SCOPE = "https://purl.imsglobal.org/spec/lti-ags/scope/lineitem";
-
 std::optional<std::string> readSecret(const std::filesystem::path& file)
 {
     std::ifstream in(file);

@@ -92,7 +92,8 @@ ToolServer::ToolServer(const ToolContext& context, KeyRing& keys, PageFolder pag
     m_server->set_keep_alive_timeout(m_limits.keepAliveTimeout.count());
     m_server->new_task_queue = [threads = m_limits.threads] { return new httplib::ThreadPool(threads); };
     // Each answer's headers and body go out in two writes: without this the
-    // body waits for the client's delayed acknowledgement, 40 ms.
+    // body waits for the client's delayed acknowledgement (the delay is in
+    // docs/performance.md).
     m_server->set_tcp_nodelay(true);
     // The listening socket's options, and the socket kept, whose backlog
     // bind() widens.

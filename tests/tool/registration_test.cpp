@@ -16,7 +16,6 @@ namespace {
 constexpr const char* CONFIGURATION_URL = "https://lms.example/.well-known/openid-configuration";
 constexpr const char* REGISTRATION_ENDPOINT = "https://lms.example/lti/register";
 constexpr const char* ISSUER = "https://lms.example";
-const std::string TOOL_CONFIGURATION = "https://purl.imsglobal.org/spec/lti-tool-configuration";
 const std::string TITLE = "ゼントリック Zentrik";
 
 // A platform that registers tools as Moodle does: its configuration at its
@@ -33,8 +32,7 @@ struct Registering {
         {"token_endpoint", "https://lms.example/token"},
         {"jwks_uri", TestPlatform::JWKS_URL},
         {"id_token_signing_alg_values_supported", {"RS256"}},
-        {"https://purl.imsglobal.org/spec/lti-platform-configuration",
-         {{"product_family_code", "moodle"}, {"version", "4.1"}}},
+        {PLATFORM_CONFIGURATION, {{"product_family_code", "moodle"}, {"version", "4.1"}}},
     };
     PostReply reply{
         201, nlohmann::json{{"client_id", "lms-client-7"}, {TOOL_CONFIGURATION, {{"deployment_id", "7"}}}}.dump(), -1};
@@ -96,9 +94,7 @@ TEST(Registration, ToolRegisteredAsItIsAndThePlatformLaunchesIt)
     EXPECT_EQ(tool["redirect_uris"], nlohmann::json({"http://localhost:8080/launch"}));
     EXPECT_EQ(tool["jwks_uri"], "http://localhost:8080/.well-known/jwks.json");
     EXPECT_EQ(tool["client_name"], TITLE);
-    EXPECT_EQ(tool["scope"],
-              "https://purl.imsglobal.org/spec/lti-ags/scope/score "
-              "https://purl.imsglobal.org/spec/lti-ags/scope/lineitem");
+    EXPECT_EQ(tool["scope"], AGS_SCORE_SCOPE + " " + AGS_LINEITEM_SCOPE);
     const nlohmann::json& configuration = tool[TOOL_CONFIGURATION];
     EXPECT_EQ(configuration["domain"], "localhost:8080");
     // The tool keeps no names or e-mail, so it asks for none.
@@ -149,7 +145,7 @@ const std::vector<Refusal> REFUSALS = {
     {"NoRegistrationEndpoint",Reason::PlatformConfigurationBad,         [](Registering& r) { r.configuration.erase("registration_endpoint"); }},
     {"JwksOverHttp",          Reason::PlatformConfigurationBad,         [](Registering& r) { r.configuration["jwks_uri"] = "http://lms.example/jwks"; }},
     {"NoRs256",               Reason::PlatformConfigurationBad,         [](Registering& r) { r.configuration["id_token_signing_alg_values_supported"] = {"ES256"}; }},
-    {"NoLtiConfiguration",    Reason::PlatformConfigurationBad,         [](Registering& r) { r.configuration.erase("https://purl.imsglobal.org/spec/lti-platform-configuration"); }},
+    {"NoLtiConfiguration",    Reason::PlatformConfigurationBad,         [](Registering& r) { r.configuration.erase(PLATFORM_CONFIGURATION); }},
     {"PlatformRefuses",       Reason::RegistrationRefused,              [](Registering& r) { r.reply = {400, R"({"error": "invalid_client_metadata"})", -1}; }, false},
     {"PlatformDown",          Reason::RegistrationRefused,              [](Registering& r) { r.reply = {}; }, false},
     {"AnswerWithoutClientId", Reason::RegistrationAnswerBad,            [](Registering& r) { r.reply.body = R"({"client_name": "x"})"; }, false},

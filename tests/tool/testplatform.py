@@ -17,11 +17,14 @@ import uuid
 import jwt
 from cryptography.hazmat.primitives.asymmetric import rsa
 
-LTI = "https://purl.imsglobal.org/spec/lti/claim/"
-DEEP_LINKING = "https://purl.imsglobal.org/spec/lti-dl/claim/"
-TOOL_CONFIGURATION = "https://purl.imsglobal.org/spec/lti-tool-configuration"
-AGS = "https://purl.imsglobal.org/spec/lti-ags/claim/"
-AGS_SCOPE = "https://purl.imsglobal.org/spec/lti-ags/scope/"
+# LTI's own names are addresses under one, as platforms send them.
+LTI_NAMES = "https://purl.imsglobal.org/spec/"
+LTI = LTI_NAMES + "lti/claim/"
+DEEP_LINKING = LTI_NAMES + "lti-dl/claim/"
+TOOL_CONFIGURATION = LTI_NAMES + "lti-tool-configuration"
+PLATFORM_CONFIGURATION = LTI_NAMES + "lti-platform-configuration"
+AGS = LTI_NAMES + "lti-ags/claim/"
+AGS_SCOPE = LTI_NAMES + "lti-ags/scope/"
 SCORE_SCOPE = AGS_SCOPE + "score"
 # The login's lti_message_hint that asks for the content chooser.
 CHOOSE_CONTENT = "choose-content"
@@ -290,10 +293,10 @@ class Platform:
             "jwks_uri": self.jwks_url, "registration_endpoint": self.origin + "/register",
             "token_endpoint_auth_methods_supported": ["private_key_jwt"],
             "token_endpoint_auth_signing_alg_values_supported": ["RS256"],
-            "scopes_supported": ["openid", "https://purl.imsglobal.org/spec/lti-ags/scope/score"],
+            "scopes_supported": ["openid", SCORE_SCOPE],
             "response_types_supported": ["id_token"], "id_token_signing_alg_values_supported": ["RS256"],
             "claims_supported": ["iss", "sub"], "subject_types_supported": ["public", "pairwise"],
-            "https://purl.imsglobal.org/spec/lti-platform-configuration": {
+            PLATFORM_CONFIGURATION: {
                 "product_family_code": "zentrik-tests", "version": "1",
                 "messages_supported": [{"type": "LtiResourceLinkRequest"}, {"type": "LtiDeepLinkingRequest"}]},
         }
