@@ -134,7 +134,6 @@ void PrintTo(const Refusal& value, std::ostream* out)
 
 const std::vector<Refusal> REFUSALS = {
     // clang-format off
-    {"NoSecret",              Reason::RegistrationSecretWrong,          [](Registering& r) { r.request.secret = ""; }},
     {"WrongSecret",           Reason::RegistrationSecretWrong,          [](Registering& r) { r.request.secret.back() ^= 1; }},
     {"NoConfigurationUrl",    Reason::RegistrationRequestIncomplete,    [](Registering& r) { r.request.openidConfiguration = ""; }},
     {"ConfigurationOverHttp", Reason::PlatformConfigurationBad,         [](Registering& r) { r.request.openidConfiguration = "http://lms.example/config"; }},
@@ -143,11 +142,9 @@ const std::vector<Refusal> REFUSALS = {
     {"IssuerOfAnotherSite",   Reason::PlatformIssuerMismatch,           [](Registering& r) { r.configuration["issuer"] = "https://other.example"; }},
     {"IssuerWithQuery",       Reason::PlatformConfigurationBad,         [](Registering& r) { r.configuration["issuer"] = "https://lms.example?a=b"; }},
     {"NoRegistrationEndpoint",Reason::PlatformConfigurationBad,         [](Registering& r) { r.configuration.erase("registration_endpoint"); }},
-    {"JwksOverHttp",          Reason::PlatformConfigurationBad,         [](Registering& r) { r.configuration["jwks_uri"] = "http://lms.example/jwks"; }},
     {"NoRs256",               Reason::PlatformConfigurationBad,         [](Registering& r) { r.configuration["id_token_signing_alg_values_supported"] = {"ES256"}; }},
     {"NoLtiConfiguration",    Reason::PlatformConfigurationBad,         [](Registering& r) { r.configuration.erase(PLATFORM_CONFIGURATION); }},
     {"PlatformRefuses",       Reason::RegistrationRefused,              [](Registering& r) { r.reply = {400, R"({"error": "invalid_client_metadata"})", -1}; }, false},
-    {"PlatformDown",          Reason::RegistrationRefused,              [](Registering& r) { r.reply = {}; }, false},
     {"AnswerWithoutClientId", Reason::RegistrationAnswerBad,            [](Registering& r) { r.reply.body = R"({"client_name": "x"})"; }, false},
     // clang-format on
 };
